@@ -5,6 +5,7 @@ set(LAB_I386_OBJECTS_DIR ${CMAKE_BINARY_DIR}/objects/i386)
 set(LAB_TESTS_DIR ${CMAKE_BINARY_DIR}/tests)
 set(LAB_BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
 set(LAB_FIRMWARE_DIR ${CMAKE_BINARY_DIR}/firmware)
+set(LAB_HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host-tools)
 
 # Our own code builds warning-free; third-party code never gets these flags.
 function(lab_warnings target)
