@@ -1,0 +1,256 @@
+// Test API of the LPC4088 board simulator: one object is one board running
+// one firmware image on the simulated Cortex-M4F.
+//
+// Time. The board keeps a virtual time counted in CPU cycles since reset at
+// the CPU clock the firmware programmed (12 MHz until SystemInit changes it);
+// the API speaks seconds (double) and converts through the clock history, so
+// "1.5 s" means 1.5 s of board time whatever the clock was. Nothing depends on
+// the wall clock: the same image and the same inputs give the same run.
+//
+// Running. Every run_* call resumes where the last one stopped and returns
+// why it stopped. A run stops early at an error stop (a call to
+// parar_con_error), at a fault whose handler parks the CPU, or when the CPU
+// is parked in a loop no event can leave. Waiting firmware (WFI, or a polling
+// loop whose every pass leaves the board unchanged) costs no host time: the
+// board jumps to the next scheduled event.
+//
+// Typical test:
+//   sim::Simulador board(FIRMWARE_IMAGES "/reloj.elf");
+//   board.press(sim::Pin::parse("P2.27"), 1.5);
+//   board.run_for(3.0);
+//   EXPECT_EQ(board.read<uint32_t>("segundos"), 1u);
+//   float t = board.call("ntc_traducir_tension_a_temperatura", {1.65f}).as_float();
+#ifndef SIM_SIMULADOR_H
+#define SIM_SIMULADOR_H
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "peripheral.h"
+
+namespace sim {
+
+class Board;
+
+// A GPIO pin, P<port>.<bit>.
+struct Pin {
+  unsigned port = 0;
+  unsigned bit = 0;
+  // "P2.27" (also "p2.27" and "2.27"); throws std::invalid_argument.
+  static Pin parse(const std::string& text);
+  std::string name() const;  // "P2.27"
+  // "LED1".."LED4" for the board's LED pins, else name().
+  std::string label() const;
+  bool operator==(const Pin&) const = default;
+};
+
+// One change of an output pin's level, as the firmware drove it.
+struct OutputChange {
+  double time = 0;  // seconds of board time
+  Cycles cycle = 0;
+  Pin pin;
+  bool level = false;
+};
+
+// A call to parar_con_error, with its arguments read from target memory.
+struct ErrorStopInfo {
+  std::string file;
+  std::string function;
+  int line = 0;
+  std::string message;  // Latin-1 bytes as the firmware holds them
+  double time = 0;
+};
+
+// A fault the core raised (before its handler ran).
+struct FaultInfo {
+  std::string kind;           // "bus fault (read)", "undefined instruction", ...
+  std::uint32_t address = 0;  // the data address, or the bad PC for a fetch
+  std::uint32_t pc = 0;       // start of the block that faulted
+  double time = 0;
+};
+
+// The CPU sits in a loop no event will leave.
+struct Parking {
+  std::uint32_t pc = 0;
+  std::string function;   // symbol holding pc ("Default_Handler", "main", ...)
+  unsigned exception = 0; // active exception number (IPSR), 0 in thread mode
+  std::string exception_name;  // "HardFault", "IRQ 1 (TIMER0)", "thread mode"
+  double time = 0;
+};
+
+enum class StopReason {
+  TimeReached,  // the requested duration elapsed
+  Condition,    // the run_until condition became true
+  ErrorStop,    // parar_con_error was called; see error_stop()
+  Fault,        // a fault parked the CPU in its handler; see fault()
+  Parked,       // stuck in a loop for good; see parking()
+};
+const char* to_string(StopReason reason);
+
+struct RunResult {
+  StopReason reason = StopReason::TimeReached;
+  double time = 0;  // board time at the stop, seconds
+};
+
+// An argument of a firmware call: integers and pointers go in r0-r3 then on
+// the stack, floats in s0-s15 (hard-float procedure call standard).
+struct CallArg {
+  CallArg(std::int32_t v) : bits(static_cast<std::uint32_t>(v)) {}
+  CallArg(std::uint32_t v) : bits(v) {}
+  CallArg(float v);
+  CallArg(double v) = delete;  // write 1.65f: the firmware's floats are single
+  bool is_float = false;
+  std::uint32_t bits = 0;
+};
+
+struct CallResult {
+  std::uint32_t r0 = 0;
+  std::uint32_t r1 = 0;
+  std::uint32_t s0_bits = 0;
+  std::uint32_t as_u32() const { return r0; }
+  std::int32_t as_i32() const { return static_cast<std::int32_t>(r0); }
+  bool as_bool() const { return (r0 & 0xFF) != 0; }
+  float as_float() const;
+  std::uint64_t as_u64() const { return (std::uint64_t{r1} << 32) | r0; }
+};
+
+// Thrown by call() when the called function hits parar_con_error. The CPU
+// state from before the call is restored, so the test can go on calling.
+struct ErrorStopped : std::runtime_error {
+  explicit ErrorStopped(ErrorStopInfo info_);
+  ErrorStopInfo info;
+};
+
+// Thrown by call() when the function does not return: a fault, parking, or
+// more board time than allowed. The CPU state is restored as above.
+struct CallFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  // Stop with an exception (std::runtime_error from the run) on the first
+  // access to a peripheral register nobody modelled, instead of recording it.
+  bool fail_on_unmodelled = false;
+  // Turn off idle skipping (for measuring it, and for checking that it
+  // changes nothing the firmware sees).
+  bool idle_skipping = true;
+};
+
+class Simulador {
+ public:
+  // Loads the ELF image (throws std::runtime_error when it cannot) and
+  // resets the board: SP and PC from vector slots 0 and 1, time 0.
+  explicit Simulador(const std::filesystem::path& image, Options options = {});
+  ~Simulador();
+  Simulador(const Simulador&) = delete;
+  Simulador& operator=(const Simulador&) = delete;
+
+  // --- running --------------------------------------------------------------
+  RunResult run_for(double seconds);
+  // Runs until `condition` holds (checked before every translated block of
+  // code and after every skipped wait) or `max_seconds` pass.
+  RunResult run_until(const std::function<bool()>& condition, double max_seconds);
+  // Runs until the CPU is about to execute the first instruction of
+  // `function` (e.g. "main"), or `max_seconds` pass.
+  RunResult run_to(const std::string& function, double max_seconds);
+
+  double time() const;   // board time, seconds
+  Cycles cycles() const; // board time, CPU cycles since reset
+  std::uint32_t cpu_hz() const;
+  std::uint64_t instructions() const;  // instructions executed (not skipped)
+
+  // --- inputs (scheduled at a board time; `at` before now means "now") ------
+  void set_pin(Pin pin, bool level, double at);
+  // A press: falling edge at `at`, rising edge `hold` seconds later.
+  void press(Pin pin, double at, double hold = 0.05);
+  void set_adc_voltage(unsigned channel, double volts, double at = 0);
+
+  // --- outputs --------------------------------------------------------------
+  bool pin_level(Pin pin) const;
+  bool pin_is_output(Pin pin) const;
+  // Every change of an output pin since reset, in time order.
+  const std::vector<OutputChange>& pin_changes() const;
+  // LCD: 480 x 272 RGB565 frame buffer as PNG; false when the LCD is off.
+  bool screenshot(const std::filesystem::path& png) const;
+  // Text lines found on the LCD by matching glyph cells against the image's
+  // font tables (glcd_fuentes).
+  std::vector<std::string> screen_text() const;
+  bool screen_shows(const std::string& text) const;
+
+  // --- memory and symbols ---------------------------------------------------
+  // Symbol address (local symbols included; Thumb bit cleared for functions);
+  // throws std::out_of_range when the image has no such symbol.
+  std::uint32_t symbol(const std::string& name) const;
+  bool has_symbol(const std::string& name) const;
+  // The function or object holding `address`, "" when none.
+  std::string symbol_at(std::uint32_t address) const;
+
+  // Memory as the firmware sees it (flash is writable from here). Addresses
+  // in a peripheral go to its model, with its read side effects.
+  void read_memory(std::uint32_t address, void* out, std::size_t size) const;
+  void write_memory(std::uint32_t address, const void* in, std::size_t size);
+  template <typename T>
+  T read(std::uint32_t address) const {
+    T v{};
+    read_memory(address, &v, sizeof v);
+    return v;
+  }
+  template <typename T>
+  T read(const std::string& symbol_name) const {
+    return read<T>(symbol(symbol_name));
+  }
+  template <typename T>
+  void write(std::uint32_t address, const T& v) {
+    write_memory(address, &v, sizeof v);
+  }
+  template <typename T>
+  void write(const std::string& symbol_name, const T& v) {
+    write(symbol(symbol_name), v);
+  }
+  std::string read_c_string(std::uint32_t address, std::size_t max = 256) const;
+
+  // --- CPU ------------------------------------------------------------------
+  std::uint32_t reg(unsigned n) const;  // r0..r15
+  void set_reg(unsigned n, std::uint32_t value);
+  std::uint32_t pc() const { return reg(15); }
+  std::uint32_t xpsr() const;
+  bool primask() const;
+  float fp_reg(unsigned n) const;  // s0..s31
+
+  // --- calling firmware functions -------------------------------------------
+  // Calls `function` on the simulated CPU from the current state (interrupts
+  // may be taken while it runs) and returns its result registers; the CPU
+  // state before the call is restored afterwards. Board time goes on.
+  CallResult call(const std::string& function, std::initializer_list<CallArg> args = {},
+                  double max_seconds = 10.0);
+
+  // --- what happened ----------------------------------------------------------
+  const std::optional<ErrorStopInfo>& error_stop() const;
+  const std::optional<FaultInfo>& fault() const;
+  std::optional<Parking> parking() const;  // set while parked
+  // Interrupt controller (device IRQ numbers).
+  bool irq_enabled(unsigned irq) const;
+  bool irq_pending(unsigned irq) const;
+  bool irq_active(unsigned irq) const;
+  std::uint8_t irq_priority(unsigned irq) const;  // the raw priority byte
+  // Accesses to registers nobody modelled ("ADDRESS r|w VALUE" lines).
+  std::vector<std::string> unmodelled_accesses() const;
+
+  // The board behind this API (peripheral models, core), for what the
+  // methods above do not cover.
+  Board& board();
+
+ private:
+  std::unique_ptr<Board> board_;
+};
+
+}  // namespace sim
+
+#endif
