@@ -79,6 +79,12 @@ pieza_t te_invertida_con_celda_fuera() {
   return p;
 }
 
+pieza_t con_tamano(const pieza_t& plantilla, int32_t tamano) {
+  pieza_t p = plantilla;
+  p.tamano = tamano;
+  return p;
+}
+
 class CuvetaTest : public ::testing::Test {
  protected:
   void SetUp() override { clear_painter_calls(); }
@@ -204,6 +210,7 @@ TEST_F(CuvetaTest, CollisionWithWallsFloorAndSettledBlocks) {
        {true, {{10, 5}, {11, 4}, {11, 5}, {11, 6}}},
        false},
       {"cell outside the square ignored", cuadrado_con_celda_fuera(), 8, 14, nada, false},
+      {"damaged size read as 4", con_tamano(pieza_palo, 40), 0, 13, nada, false},
       {"far right", pieza_cuadrado, INT32_MAX, 0, nada, true},
       {"far left", pieza_cuadrado, INT32_MIN, 0, nada, true},
       {"far below", pieza_cuadrado, 0, INT32_MAX, nada, true},
@@ -271,6 +278,11 @@ TEST_F(CuvetaTest, SettlingDropsCellsOutsideTheGrid) {
        0,
        {{0, 0}, {0, 1}, {1, 0}, {1, 1}}},
       {"far away", pieza_cuadrado, INT32_MAX, INT32_MAX, {}},
+      {"damaged size read as 4",
+       con_tamano(pieza_palo, 40),
+       0,
+       0,
+       {{0, 1}, {1, 1}, {2, 1}, {3, 1}}},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nombre);
