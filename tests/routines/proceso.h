@@ -1,0 +1,17 @@
+// Runs a built program as a child process, as a user would from a shell.
+#ifndef TESTS_ROUTINES_PROCESO_H
+#define TESTS_ROUTINES_PROCESO_H
+
+#include <string>
+
+struct ResultadoProceso {
+  std::string salida;   // every byte written to standard output
+  std::string errores;  // every byte written to standard error
+  int estado = -1;      // exit status, or -1 when the program did not exit normally
+};
+
+// Starts programa without arguments, feeds entrada on its standard input,
+// closes it and waits for the program to finish.
+ResultadoProceso ejecutar_programa(const std::string& programa, const std::string& entrada = "");
+
+#endif
