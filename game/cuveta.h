@@ -6,10 +6,7 @@
 
 #include <stdint.h>
 
-#ifndef __cplusplus
-#include <assert.h>  // tipos.h checks its sizes with static_assert, a macro in C
-#endif
-
+#include "error.h"
 #include "pieza.h"
 #include "tipos.h"
 

@@ -8,8 +8,12 @@ extern "C" {
 
 // Reports a failed check (source file, function, line, message) and never
 // returns: code after a failed check relies on its arguments being valid.
-[[noreturn]] void parar_con_error(const char* fichero, const char* funcion, int linea,
-                                  const char* mensaje);
+#ifdef __cplusplus
+[[noreturn]]
+#else
+_Noreturn
+#endif
+void parar_con_error(const char* fichero, const char* funcion, int linea, const char* mensaje);
 
 #ifdef __cplusplus
 }
