@@ -1,0 +1,67 @@
+#include "tests/bmp/archivos_prueba.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace {
+
+void Pon(Bytes& b, size_t en, uint32_t valor, int bytes) {
+  for (int i = 0; i < bytes; ++i) b[en + i] = static_cast<uint8_t>(valor >> (8 * i));
+}
+
+}  // namespace
+
+CarpetaTemporal::CarpetaTemporal() {
+  static std::atomic<int> contador{0};
+  ruta_ = std::filesystem::temp_directory_path() /
+          ("lab-bmp-" + std::to_string(getpid()) + "-" + std::to_string(contador++));
+  std::filesystem::create_directories(ruta_);
+}
+
+CarpetaTemporal::~CarpetaTemporal() {
+  std::error_code error;
+  std::filesystem::remove_all(ruta_, error);
+}
+
+std::string CarpetaTemporal::Ruta(const std::string& nombre) const { return ruta_ / nombre; }
+
+Bytes LeerArchivo(const std::string& ruta) {
+  std::ifstream f(ruta, std::ios::binary);
+  if (!f) throw std::runtime_error("cannot read " + ruta);
+  return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+void EscribirArchivo(const std::string& ruta, const Bytes& bytes) {
+  std::ofstream f(ruta, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!f) throw std::runtime_error("cannot write " + ruta);
+}
+
+Bytes BytesCabecera(const CampoCabecera& c) {
+  Bytes b(54, 0);
+  Pon(b, 0, c.magic, 2);
+  Pon(b, 2, c.file_size, 4);
+  Pon(b, 10, c.data_offset, 4);
+  Pon(b, 14, c.header_size, 4);
+  Pon(b, 18, c.width, 4);
+  Pon(b, 22, c.height, 4);
+  Pon(b, 26, c.planes, 2);
+  Pon(b, 28, c.bits, 2);
+  Pon(b, 30, c.compression, 4);
+  Pon(b, 34, c.image_size, 4);
+  Pon(b, 46, c.colors_used, 4);
+  return b;
+}
+
+void Anadir(Bytes& destino, const Bytes& origen) {
+  destino.insert(destino.end(), origen.begin(), origen.end());
+}
+
+int DescriptoresAbiertos() {
+  const auto entradas = std::filesystem::directory_iterator("/proc/self/fd");
+  return static_cast<int>(std::distance(begin(entradas), end(entradas)));
+}

@@ -1,0 +1,59 @@
+// Test support: temporary folders, whole files as bytes, and BMP files built
+// field by field so a test can make any header, sound or not.
+#ifndef TESTS_BMP_ARCHIVOS_PRUEBA_H
+#define TESTS_BMP_ARCHIVOS_PRUEBA_H
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mapabits.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system's temporary one, removed with its contents.
+class CarpetaTemporal {
+ public:
+  CarpetaTemporal();
+  ~CarpetaTemporal();
+  CarpetaTemporal(const CarpetaTemporal&) = delete;
+  CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
+  std::string Ruta(const std::string& nombre) const;
+
+ private:
+  std::filesystem::path ruta_;
+};
+
+Bytes LeerArchivo(const std::string& ruta);
+void EscribirArchivo(const std::string& ruta, const Bytes& bytes);
+
+// Header fields of a file to build; defaults describe a sound 24-bit file.
+struct CampoCabecera {
+  USHORT magic = 0x4D42;
+  UINT file_size = 0;
+  UINT data_offset = 54;
+  UINT header_size = 40;
+  UINT width = 1;
+  UINT height = 1;
+  USHORT planes = 1;
+  USHORT bits = 24;
+  UINT compression = 0;
+  UINT image_size = 0;
+  UINT colors_used = 0;
+};
+
+// The 54 header bytes, little-endian, for the given fields.
+Bytes BytesCabecera(const CampoCabecera& c);
+void Anadir(Bytes& destino, const Bytes& origen);
+
+struct LiberarBmp {
+  void operator()(BMP* bmp) const { BMP_Free(bmp); }
+};
+using BmpPtr = std::unique_ptr<BMP, LiberarBmp>;
+
+// Open file descriptors of this process, to see that no stream leaks.
+int DescriptoresAbiertos();
+
+#endif
