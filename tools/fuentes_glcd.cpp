@@ -33,7 +33,8 @@ std::string datos_de(const herramientas::FuentePsf& f, unsigned& sin_glifo) {
     sin_glifo += g == f.glifo_de.end() ? 1 : 0;
     salida << "    ";
     for (unsigned i = 0; i < f.bytes_por_glifo; ++i) {
-      std::snprintf(byte, sizeof byte, "0x%02X,", g == f.glifo_de.end() ? 0 : f.glifo(g->second)[i]);
+      std::snprintf(byte, sizeof byte, "0x%02X,",
+                    g == f.glifo_de.end() ? 0 : f.glifo(g->second)[i]);
       salida << byte;
     }
     std::snprintf(byte, sizeof byte, "0x%02X", c);
@@ -54,8 +55,9 @@ std::string fuente(const std::string& ruta, const Tamano& t, unsigned indice) {
   salida << "// " << t.nombre << " from " << ruta.substr(ruta.find_last_of('/') + 1) << "\n"
          << "constexpr uint8_t datos" << indice << "[] = {\n"
          << datos_de(f, sin_glifo) << "};\n"
-         << "static_assert(sizeof datos" << indice << " == " << (kUltimoCaracter - kPrimerCaracter + 1)
-         << "u * " << t.alto << "u * " << (t.ancho + 7) / 8 << "u);\n\n";
+         << "static_assert(sizeof datos" << indice
+         << " == " << (kUltimoCaracter - kPrimerCaracter + 1) << "u * " << t.alto << "u * "
+         << (t.ancho + 7) / 8 << "u);\n\n";
   std::printf("fuentes_glcd: %s %ux%u, %u of 224 characters without a glyph\n", t.nombre, t.ancho,
               t.alto, sin_glifo);
   return salida.str();

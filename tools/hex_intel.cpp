@@ -121,8 +121,7 @@ std::optional<std::pair<std::size_t, std::size_t>> buscar(const std::vector<Regi
                                                           std::uint32_t direccion) {
   for (std::size_t i = 0; i < lista.size(); ++i) {
     const auto& r = lista[i];
-    if (r.tipo == kDatos && direccion >= r.direccion &&
-        direccion - r.direccion < r.datos.size()) {
+    if (r.tipo == kDatos && direccion >= r.direccion && direccion - r.direccion < r.datos.size()) {
       return std::pair{i, std::size_t{direccion - r.direccion}};
     }
   }
@@ -131,8 +130,8 @@ std::optional<std::pair<std::size_t, std::size_t>> buscar(const std::vector<Regi
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> hex_leer(const std::string& texto,
-                                                  std::uint32_t direccion, std::size_t tamano) {
+std::optional<std::vector<std::uint8_t>> hex_leer(const std::string& texto, std::uint32_t direccion,
+                                                  std::size_t tamano) {
   const auto lista = registros(partir_lineas(texto));
   if (!lista) {
     return std::nullopt;

@@ -12,8 +12,8 @@ namespace herramientas {
 
 // The bytes at [direccion, direccion + tamano) of the image in `texto`;
 // nothing when a byte is missing or a record is malformed.
-std::optional<std::vector<std::uint8_t>> hex_leer(const std::string& texto,
-                                                  std::uint32_t direccion, std::size_t tamano);
+std::optional<std::vector<std::uint8_t>> hex_leer(const std::string& texto, std::uint32_t direccion,
+                                                  std::size_t tamano);
 
 // Overwrites those bytes; false (and `texto` unchanged) when one is missing or
 // a record is malformed.

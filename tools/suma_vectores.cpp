@@ -69,8 +69,8 @@ std::vector<std::uint8_t> bytes_de(std::uint32_t palabra) {
           static_cast<std::uint8_t>(palabra >> 16), static_cast<std::uint8_t>(palabra >> 24)};
 }
 
-void parchear(const std::string& ruta_elf, const std::string& ruta_bin,
-              const std::string& ruta_hex, std::uint32_t slot7) {
+void parchear(const std::string& ruta_elf, const std::string& ruta_bin, const std::string& ruta_hex,
+              std::uint32_t slot7) {
   const auto b = bytes_de(slot7);
   herramientas::ImagenElf elf(ruta_elf);
   if (!elf.escribir(herramientas::kDireccionSlot7, b.data(), b.size())) {

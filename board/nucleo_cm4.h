@@ -1,0 +1,124 @@
+// Cortex-M4 core peripherals of the LPC4088: the nested vectored interrupt
+// controller, the system control block, and the interrupt-controller and
+// interrupt-mask operations the applications use. Firmware only: the mask
+// and barrier operations are processor instructions.
+#ifndef NUCLEO_CM4_H
+#define NUCLEO_CM4_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "lpc4088.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Interrupt controller, from 0xE000E100; one bit per device interrupt in
+// each register set, one priority byte per interrupt.
+typedef struct {
+  volatile uint32_t ISER[8];  // set-enable
+  uint32_t RESERVED0[24];
+  volatile uint32_t ICER[8];  // clear-enable
+  uint32_t RESERVED1[24];
+  volatile uint32_t ISPR[8];  // set-pending
+  uint32_t RESERVED2[24];
+  volatile uint32_t ICPR[8];  // clear-pending
+  uint32_t RESERVED3[24];
+  volatile uint32_t IABR[8];  // active
+  uint32_t RESERVED4[56];
+  volatile uint8_t IP[240];  // priority, implemented bits at the top
+  uint32_t RESERVED5[644];
+  volatile uint32_t STIR;  // software trigger
+} NVIC_Type;
+
+static_assert(offsetof(NVIC_Type, ICER) == 0x080, "NVIC ICER");
+static_assert(offsetof(NVIC_Type, ISPR) == 0x100, "NVIC ISPR");
+static_assert(offsetof(NVIC_Type, ICPR) == 0x180, "NVIC ICPR");
+static_assert(offsetof(NVIC_Type, IABR) == 0x200, "NVIC IABR");
+static_assert(offsetof(NVIC_Type, IP) == 0x300, "NVIC IP");
+static_assert(offsetof(NVIC_Type, STIR) == 0xE00, "NVIC STIR");
+
+// System control block, from 0xE000ED00.
+typedef struct {
+  volatile const uint32_t CPUID;
+  volatile uint32_t ICSR;
+  volatile uint32_t VTOR;
+  volatile uint32_t AIRCR;
+  volatile uint32_t SCR;
+  volatile uint32_t CCR;
+  volatile uint8_t SHP[12];  // priorities of exceptions 4 to 15
+  volatile uint32_t SHCSR;
+  volatile uint32_t CFSR;
+  volatile uint32_t HFSR;
+  volatile uint32_t DFSR;
+  volatile uint32_t MMFAR;
+  volatile uint32_t BFAR;
+  volatile uint32_t AFSR;
+  volatile const uint32_t PFR[2];
+  volatile const uint32_t DFR;
+  volatile const uint32_t ADR;
+  volatile const uint32_t MMFR[4];
+  volatile const uint32_t ISAR[5];
+  uint32_t RESERVED0[5];
+  volatile uint32_t CPACR;  // coprocessor access: CP10 and CP11 are the FPU
+} SCB_Type;
+
+static_assert(offsetof(SCB_Type, ICSR) == 0x04, "SCB ICSR");
+static_assert(offsetof(SCB_Type, VTOR) == 0x08, "SCB VTOR");
+static_assert(offsetof(SCB_Type, SHP) == 0x18, "SCB SHP");
+static_assert(offsetof(SCB_Type, SHCSR) == 0x24, "SCB SHCSR");
+static_assert(offsetof(SCB_Type, CFSR) == 0x28, "SCB CFSR");
+static_assert(offsetof(SCB_Type, HFSR) == 0x2C, "SCB HFSR");
+static_assert(offsetof(SCB_Type, MMFAR) == 0x34, "SCB MMFAR");
+static_assert(offsetof(SCB_Type, BFAR) == 0x38, "SCB BFAR");
+static_assert(offsetof(SCB_Type, CPACR) == 0x88, "SCB CPACR");
+
+#define SCS_BASE 0xE000E000UL
+#define NVIC_BASE (SCS_BASE + 0x0100UL)
+#define SCB_BASE (SCS_BASE + 0x0D00UL)
+#define NVIC ((NVIC_Type*)NVIC_BASE)
+#define SCB ((SCB_Type*)SCB_BASE)
+
+#define SCB_CPACR_CP10_CP11_COMPLETO (0xFUL << 20)  // full access to the FPU
+
+// Device interrupts (IRQn >= 0): word IRQn / 32, bit IRQn % 32 of each set.
+#define NVIC_PALABRA(IRQn) (((uint32_t)(IRQn)) >> 5)
+#define NVIC_BIT(IRQn) (1UL << (((uint32_t)(IRQn)) & 0x1FUL))
+
+static inline void __NVIC_EnableIRQ(IRQn_Type IRQn) {
+  if ((int32_t)IRQn >= 0) {
+    NVIC->ISER[NVIC_PALABRA(IRQn)] = NVIC_BIT(IRQn);
+  }
+}
+
+static inline void __NVIC_ClearPendingIRQ(IRQn_Type IRQn) {
+  if ((int32_t)IRQn >= 0) {
+    NVIC->ICPR[NVIC_PALABRA(IRQn)] = NVIC_BIT(IRQn);
+  }
+}
+
+// Priorities keep only the top __NVIC_PRIO_BITS bits of a byte; system
+// exceptions (negative numbers) have theirs in the system handler bytes.
+static inline void __NVIC_SetPriority(IRQn_Type IRQn, uint32_t priority) {
+  const uint8_t byte = (uint8_t)((priority << (8U - __NVIC_PRIO_BITS)) & 0xFFUL);
+  if ((int32_t)IRQn >= 0) {
+    NVIC->IP[(uint32_t)IRQn] = byte;
+  } else {
+    SCB->SHP[(((uint32_t)IRQn) & 0xFUL) - 4UL] = byte;
+  }
+}
+
+// Global interrupt mask (PRIMASK).
+static inline void __enable_irq(void) { __asm volatile("cpsie i" ::: "memory"); }
+static inline void __disable_irq(void) { __asm volatile("cpsid i" ::: "memory"); }
+
+static inline void __DSB(void) { __asm volatile("dsb 0xF" ::: "memory"); }
+static inline void __ISB(void) { __asm volatile("isb 0xF" ::: "memory"); }
+static inline void __WFI(void) { __asm volatile("wfi" ::: "memory"); }
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
