@@ -7,7 +7,7 @@
 // buffer must be 16-byte aligned: blocks move with aligned accesses. Needs SSSE3.
 //
 // System V x86-64: rdi = datos, esi = ancho, edx = alto, ecx = umbral; eax the
-// result. Uses rax, rcx, rdx, rsi, rdi, xmm0 (shuffle control), xmm1 (the
+// result. Uses rax (block index, then result), rcx, rdx, rsi, rdi, xmm0 (shuffle control), xmm1 (the
 // threshold in every lane) and xmm2 (pixels); all caller-saved.
         .intel_syntax noprefix
         .text
@@ -29,15 +29,16 @@ umbralizado:
         pshufb  xmm1, xmm0              // byte 0 of the threshold into all 16 lanes
 
         mov     eax, esi
-        shr     eax, 4                  // number of 16-byte blocks
+        and     eax, -16                // bytes in whole 16-byte blocks
         jz      menos_de_16_pixeles
+        add     rdi, rax                // rdi past the blocks, rax counts up to 0
+        neg     rax
 bucle:
-        movdqa  xmm2, [rdi]
+        movdqa  xmm2, [rdi + rax]
         pminub  xmm2, xmm1              // min(p, t) == t exactly when p >= t
         pcmpeqb xmm2, xmm1
-        movdqa  [rdi], xmm2
-        add     rdi, 16
-        dec     eax
+        movdqa  [rdi + rax], xmm2
+        add     rax, 16
         jnz     bucle
 
 menos_de_16_pixeles:
