@@ -45,7 +45,7 @@ void* Vigilado(size_t bytes, bool a_cero) {
   void* real = __real_malloc(bytes + 2 * kFrontera);
   if (real == nullptr) return nullptr;
   auto* entregado = static_cast<uint8_t*>(real);
-  if (desplazamiento) {
+  if (desplazamiento && !a_cero) {
     const auto inicio = reinterpret_cast<uintptr_t>(real);
     const uintptr_t frontera = (inicio + kFrontera - 1) & ~uintptr_t{kFrontera - 1};
     entregado += frontera - inicio + *desplazamiento % kFrontera;

@@ -22,8 +22,10 @@ class Vigilancia {
 
 int BloquesVivos();
 int Peticiones();
-void FallarPeticion(int numero);                       // 1 = the next request fails; 0 = none
-void Desplazar(std::optional<size_t> desplazamiento);  // offset from a 32-byte boundary
+void FallarPeticion(int numero);  // 1 = the next request fails; 0 = none
+// malloc's blocks start this far past a 32-byte boundary (calloc's stay
+// aligned for the record, whose fields need it).
+void Desplazar(std::optional<size_t> desplazamiento);
 // Bytes requested for the live block that holds p, or 0 when none does.
 size_t BytesDelBloque(const void* p);
 
