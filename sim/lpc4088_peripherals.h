@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "lcd.h"
 #include "peripheral.h"
 
 namespace sim {
@@ -31,7 +32,6 @@ class Lcd;
 class Emc;
 class CatchAll;
 struct RecordedAccess;
-struct Frame;
 
 // A change of level of a GPIO pin that is an output (LED, for instance).
 struct PinChange {
@@ -59,8 +59,9 @@ class Lpc4088Peripherals {
 
   // CPU and peripheral clocks as the firmware programmed them.
   const Clocks& clocks() const;
-  // Called with the current time just before a clock frequency changes, so
-  // the caller can settle time-dependent state at the old rate.
+  // Called with the access time before every write to the system-control
+  // block (which may change a clock frequency or a power bit), so the caller
+  // can settle time-dependent state at the old rate.
   void on_clock_change(std::function<void(Cycles)> listener);
 
   // GPIO pins. An input pin reads high until driven; drive_input schedules a

@@ -1,0 +1,89 @@
+// Record of the register accesses no model implements, and of the ones a
+// model refused (an unpowered peripheral, a mode it does not simulate), so a
+// test can see what the firmware did that the board did not answer. Also the
+// bus helpers every model uses to turn byte and half-word accesses into word
+// registers.
+#ifndef SIM_CATCH_ALL_H
+#define SIM_CATCH_ALL_H
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "peripheral.h"
+
+namespace sim {
+
+enum class AccessKind : std::uint8_t {
+  kUnmodelled,   // nobody implements the address
+  kUnpowered,    // the peripheral's power bit in PCONP is clear
+  kUnsupported,  // a setting the model does not simulate (burst mode, ...)
+};
+
+struct RecordedAccess {
+  std::uint32_t address;
+  unsigned width;
+  bool write;
+  std::uint32_t value;
+  Cycles time;
+  AccessKind kind;
+};
+
+// A sub-word access seen as the word that holds it: `shift` places the value
+// in the word, `mask` covers the bytes touched.
+struct WordLanes {
+  std::uint32_t offset;
+  unsigned shift;
+  std::uint32_t mask;
+};
+
+constexpr WordLanes word_lanes(std::uint32_t offset, unsigned width) {
+  const unsigned shift = (offset & 3u) * 8u;
+  const std::uint32_t bytes = width >= 4 ? 0xFFFFFFFFu : (1u << (width * 8u)) - 1u;
+  return {offset & ~3u, shift, bytes << shift};
+}
+static_assert(word_lanes(0x19, 1).offset == 0x18 && word_lanes(0x19, 1).mask == 0xFF00u);
+static_assert(word_lanes(0x1A, 2).shift == 16 && word_lanes(0x1A, 2).mask == 0xFFFF0000u);
+static_assert(word_lanes(0x08, 4).mask == 0xFFFFFFFFu);
+
+// A value read from a word register, as the access of `width` at `offset`
+// sees it.
+constexpr std::uint32_t lane_value(std::uint32_t word, std::uint32_t offset, unsigned width) {
+  const WordLanes lanes = word_lanes(offset, width);
+  return (word & lanes.mask) >> lanes.shift;
+}
+
+class CatchAll {
+ public:
+  // The log keeps this many entries; later ones are only counted, so a
+  // firmware loop polling an unmodelled register cannot exhaust memory.
+  static constexpr std::size_t kMaxRecords = 4096;
+
+  void record(const RecordedAccess& access);
+  const std::vector<RecordedAccess>& records() const { return records_; }
+  std::uint64_t dropped() const { return dropped_; }
+  void clear();
+  void set_failure_handler(std::function<void(const RecordedAccess&)> handler);
+
+ private:
+  std::vector<RecordedAccess> records_;
+  std::uint64_t dropped_ = 0;
+  std::function<void(const RecordedAccess&)> on_record_;
+};
+
+// A peripheral slot nobody models: reads give 0, writes are dropped, both are
+// recorded.
+class CatchAllWindow final : public Peripheral {
+ public:
+  CatchAllWindow(CatchAll& log, std::uint32_t base, std::uint32_t size);
+  std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
+  void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
+
+ private:
+  CatchAll& log_;
+};
+
+}  // namespace sim
+
+#endif

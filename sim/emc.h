@@ -1,0 +1,35 @@
+// External memory controller registers (0x2009C000-0x2009CFFF): a register
+// file, enough for an SDRAM set-up to run; the status register reads 0 (never
+// busy). The SDRAM itself is memory the core maps.
+#ifndef SIM_EMC_H
+#define SIM_EMC_H
+
+#include <array>
+#include <cstdint>
+
+#include "catch_all.h"
+#include "peripheral.h"
+
+namespace sim {
+
+class Emc final : public Peripheral {
+ public:
+  static constexpr std::uint32_t kBase = 0x2009C000;
+  static constexpr std::uint32_t kStatus = 0x004;
+  static constexpr std::uint32_t kRegisterBytes = 0x1000;
+
+  explicit Emc(CatchAll& log);
+
+  std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
+  void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
+
+  std::uint32_t reg(std::uint32_t offset) const { return regs_.at(offset / 4); }
+
+ private:
+  CatchAll& log_;
+  std::array<std::uint32_t, kRegisterBytes / 4> regs_{};
+};
+
+}  // namespace sim
+
+#endif

@@ -1,0 +1,150 @@
+// The whole board: the address map the core receives, the wiring between
+// models (clocks and power into the timers, pins into the GPIO interrupts)
+// and the test-facing operations.
+#include "sim/lpc4088_peripherals.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "sim/adc.h"
+#include "sim/catch_all.h"
+#include "sim/gpio_interrupts.h"
+#include "sim/system_control.h"
+#include "sim/timer.h"
+#include "tests/simperif/fakes.h"
+
+namespace {
+
+using sim::Lpc4088Peripherals;
+
+struct BoardFixture {
+  simperif::FakeIrqLines irq;
+  simperif::FakeMemory memory;
+  Lpc4088Peripherals board{irq, memory};
+
+  sim::Peripheral& at(std::uint32_t address) {
+    for (sim::Peripheral* p : board.all()) {
+      if (address >= p->base() && address - p->base() < p->size()) return *p;
+    }
+    throw std::out_of_range("unmapped");
+  }
+  void write(std::uint32_t address, std::uint32_t value, sim::Cycles now) {
+    sim::Peripheral& p = at(address);
+    p.write(address - p.base(), value, 4, now);
+  }
+  std::uint32_t read(std::uint32_t address, sim::Cycles now) {
+    sim::Peripheral& p = at(address);
+    return p.read(address - p.base(), 4, now);
+  }
+};
+
+TEST(Board, RegionsTileThePeripheralRangesInSlots) {
+  BoardFixture f;
+  const auto all = f.board.all();
+  std::map<std::string, std::uint32_t> models;
+  std::uint32_t ahb = 0, apb = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const sim::Peripheral& p = *all[i];
+    EXPECT_EQ(p.base() % 0x4000, 0u) << p.name();
+    EXPECT_EQ(p.size() % 0x4000, 0u) << p.name();
+    if (i > 0) {
+      EXPECT_GE(p.base(), all[i - 1]->base() + all[i - 1]->size()) << "overlap";
+    }
+    (p.base() < 0x40000000 ? ahb : apb) += p.size();
+    if (p.name() != "unmodelled") models[p.name()] = p.base();
+  }
+  EXPECT_EQ(ahb, 0x40000u);
+  EXPECT_EQ(apb, 0x100000u);
+  const std::map<std::string, std::uint32_t> expected = {{"system_control", 0x400FC000},
+                                                         {"iocon", 0x4002C000},
+                                                         {"gpio_interrupts", 0x40028000},
+                                                         {"gpio", 0x20098000},
+                                                         {"adc", 0x40034000},
+                                                         {"lcd", 0x20088000},
+                                                         {"emc", 0x2009C000},
+                                                         {"timer0", 0x40004000},
+                                                         {"timer1", 0x40008000},
+                                                         {"timer2", 0x40090000},
+                                                         {"timer3", 0x40094000}};
+  EXPECT_EQ(models, expected);
+}
+
+TEST(Board, UnmodelledAccessesAreRecordedAndCanStopTheRun) {
+  BoardFixture f;
+  std::vector<std::uint32_t> failed;
+  f.board.fail_on_unmodelled([&](const sim::RecordedAccess& a) { failed.push_back(a.address); });
+  f.write(0x4000C000, 0x55, 42);  // UART0: nobody's
+  EXPECT_EQ(f.read(0x400A0000, 43), 0u);
+  f.read(0x40004000, 44);  // timer 0: modelled, powered at reset
+  ASSERT_EQ(f.board.unmodelled_accesses().size(), 2u);
+  const sim::RecordedAccess& first = f.board.unmodelled_accesses()[0];
+  EXPECT_EQ(first.address, 0x4000C000u);
+  EXPECT_TRUE(first.write);
+  EXPECT_EQ(first.value, 0x55u);
+  EXPECT_EQ(first.time, 42u);
+  EXPECT_EQ(failed, (std::vector<std::uint32_t>{0x4000C000, 0x400A0000}));
+}
+
+TEST(Board, TimerCountsAtTheRateOfEachMoment) {
+  BoardFixture f;
+  // Timer 0 counting peripheral clocks from cycle 0 at 12 MHz.
+  f.write(0x40004004, 1, 0);
+  // The clock set-up at cycle 1000 (PLL 120 MHz, peripherals at 60 MHz).
+  const std::pair<std::uint32_t, std::uint32_t> init[] = {
+      {0x1A0, 1u << 5}, {0x10C, 1},    {0x084, 0x09},  {0x080, 1},
+      {0x08C, 0xAA},    {0x08C, 0x55}, {0x104, 0x101}, {0x1A8, 2}};
+  for (const auto& [reg, value] : init) f.write(0x400FC000 + reg, value, 1000);
+  EXPECT_EQ(f.board.clocks().cpu_hz(), 120'000'000u);
+  EXPECT_EQ(f.read(0x40004008, 3000), 1000u + 1000u) << "1000 edges at 1:1, then one per 2 cycles";
+}
+
+TEST(Board, PoweringATimerOnStartsItsCountFromThatMoment) {
+  BoardFixture f;
+  f.write(0x40090004, 1, 0);  // timer 2 is unpowered at reset: dropped
+  EXPECT_EQ(f.board.unmodelled_accesses().size(), 1u);
+  EXPECT_EQ(f.board.unmodelled_accesses()[0].kind, sim::AccessKind::kUnpowered);
+  f.write(0x400FC0C4, 0x0408829E | (1u << 22), 500);
+  f.write(0x40090004, 1, 600);
+  f.write(0x400FC0C4, 0x0408829E, 700);  // off again: the count freezes
+  f.write(0x400FC0C4, 0x0408829E | (1u << 22), 900);
+  EXPECT_EQ(f.read(0x40090008, 1000), 200u);
+}
+
+TEST(Board, PinsOutputsAndGpioInterruptsAreWired) {
+  BoardFixture f;
+  std::vector<sim::PinChange> changes;
+  f.board.on_output_change([&](const sim::PinChange& c) { changes.push_back(c); });
+  f.write(0x40028080 + sim::GpioInterrupts::kEnF2, 1u << 25, 0);
+  f.board.drive_input(2, 25, false, 100);
+  f.at(0x20098000).advance(100);
+  EXPECT_TRUE(f.irq.high(sim::GpioInterrupts::kIrq));
+  EXPECT_FALSE(f.board.pin_level(2, 25));
+  EXPECT_TRUE(changes.empty()) << "inputs are not outputs";
+  f.write(0x20098020, 1u << 18, 200);  // LED1 output, latch low
+  f.write(0x20098038, 1u << 18, 300);  // SET
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[1].port, 1u);
+  EXPECT_EQ(changes[1].pin, 18u);
+  EXPECT_TRUE(changes[1].level);
+  EXPECT_EQ(changes[1].time, 300u);
+  EXPECT_TRUE(f.board.pin_is_output(1, 18));
+}
+
+TEST(Board, AdcAndLcdThroughTheBoard) {
+  BoardFixture f;
+  f.memory.map(0xA0000000, 480 * 272 * 2);
+  f.board.set_adc_voltage(5, 3.3);
+  f.write(0x400FC0C4, 0x0408829E | (1u << 12), 0);
+  f.write(0x40034000, (2u << 8) | (1u << 21) | (1u << 24) | (1u << 5), 0);
+  f.at(0x40034000).advance(93);  // 31 x 3 clocks at 12 MHz
+  EXPECT_EQ(f.read(0x40034024, 93), sim::Adc::kDone | (4095u << 4));
+  f.write(0x20088010, 0xA0000000, 100);
+  f.write(0x20088018, 0x80D, 100);
+  EXPECT_EQ(f.board.lcd_frame_address(), 0xA0000000u);
+  EXPECT_TRUE(f.board.lcd_enabled());
+  EXPECT_TRUE(f.board.lcd_frame().has_value());
+}
+
+}  // namespace
