@@ -179,9 +179,11 @@ class Simulador {
   const std::vector<OutputChange>& pin_changes() const;
   // LCD: 480 x 272 RGB565 frame buffer as PNG; false when the LCD is off.
   bool screenshot(const std::filesystem::path& png) const;
-  // Text lines found on the LCD by matching glyph cells against the image's
-  // font tables (glcd_fuentes).
-  std::vector<std::string> screen_text() const;
+  // Text on the LCD, read by matching glyph cells against the image's font
+  // tables (glcd_fuentes; font 0 8x16, 1 12x24, 2 16x32): `n_chars` cells
+  // from the cell whose top-left pixel is (x, y), '\x1A' for a cell that
+  // matches no glyph; and whether `text` is drawn anywhere in any font.
+  std::string read_screen(unsigned font, unsigned x, unsigned y, unsigned n_chars) const;
   bool screen_shows(const std::string& text) const;
 
   // --- memory and symbols ---------------------------------------------------

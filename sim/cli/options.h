@@ -1,0 +1,47 @@
+// Command line of lpc4088-sim:
+//   lpc4088-sim IMAGE.elf --for 3s [--press P2.27@1.5s] [--pin P2.22=0@0.2s]
+//               [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]
+//               [--strict] [--no-idle-skip]
+#ifndef SIM_CLI_OPTIONS_H
+#define SIM_CLI_OPTIONS_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "simulador.h"
+
+namespace sim::cli {
+
+struct PinInput {
+  Pin pin;
+  bool level;
+  double at;
+};
+
+struct AdcInput {
+  unsigned channel;
+  double volts;
+  double at;
+};
+
+struct CommandLine {
+  std::string image;
+  double duration = 1.0;
+  std::vector<PinInput> pins;  // presses already split into their two edges
+  std::vector<AdcInput> adc;
+  std::optional<std::string> screenshot;
+  bool trace = false;
+  bool strict = false;        // fail on unmodelled registers
+  bool idle_skipping = true;
+};
+
+// "3s", "1.5 s", "200ms", "50us", or plain seconds; throws std::invalid_argument.
+double parse_duration(const std::string& text);
+// Throws std::invalid_argument with a message for the user.
+CommandLine parse_command_line(const std::vector<std::string>& args);
+const char* usage();
+
+}  // namespace sim::cli
+
+#endif

@@ -1,0 +1,116 @@
+#include "elf_image.h"
+
+#include <fcntl.h>
+#include <gelf.h>
+#include <libelf.h>
+#include <unistd.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace sim {
+namespace {
+
+struct FileCloser {
+  void operator()(const int* fd) const {
+    close(*fd);
+    delete fd;
+  }
+};
+
+struct ElfCloser {
+  void operator()(Elf* elf) const { elf_end(elf); }
+};
+
+[[noreturn]] void fail(const std::filesystem::path& path, const std::string& why) {
+  throw std::runtime_error(path.string() + ": " + why);
+}
+
+std::vector<Segment> read_segments(Elf* elf, const std::filesystem::path& path) {
+  std::size_t count = 0;
+  if (elf_getphdrnum(elf, &count) != 0) fail(path, "no program headers");
+  std::size_t file_size = 0;
+  const char* raw = elf_rawfile(elf, &file_size);
+  std::vector<Segment> segments;
+  for (std::size_t i = 0; i < count; ++i) {
+    GElf_Phdr ph;
+    if (gelf_getphdr(elf, static_cast<int>(i), &ph) == nullptr) fail(path, "bad program header");
+    if (ph.p_type != PT_LOAD || ph.p_memsz == 0) continue;
+    if (ph.p_offset + ph.p_filesz > file_size || ph.p_filesz > ph.p_memsz) {
+      fail(path, "segment outside the file");
+    }
+    Segment s;
+    s.address = static_cast<std::uint32_t>(ph.p_paddr);
+    s.bytes.assign(raw + ph.p_offset, raw + ph.p_offset + ph.p_filesz);
+    s.bytes.resize(ph.p_memsz, 0);
+    segments.push_back(std::move(s));
+  }
+  return segments;
+}
+
+}  // namespace
+
+ElfImage::ElfImage(const std::filesystem::path& path) {
+  if (elf_version(EV_CURRENT) == EV_NONE) fail(path, "libelf unusable");
+  std::unique_ptr<int, FileCloser> fd(new int(open(path.c_str(), O_RDONLY)));
+  if (*fd < 0) fail(path, "cannot open");
+  std::unique_ptr<Elf, ElfCloser> elf(elf_begin(*fd, ELF_C_READ, nullptr));
+  if (!elf || elf_kind(elf.get()) != ELF_K_ELF) fail(path, "not an ELF file");
+  GElf_Ehdr eh;
+  if (gelf_getehdr(elf.get(), &eh) == nullptr || eh.e_ident[EI_CLASS] != ELFCLASS32 ||
+      eh.e_machine != EM_ARM) {
+    fail(path, "not a 32-bit ARM image");
+  }
+  segments_ = read_segments(elf.get(), path);
+
+  Elf_Scn* scn = nullptr;
+  while ((scn = elf_nextscn(elf.get(), scn)) != nullptr) {
+    GElf_Shdr sh;
+    if (gelf_getshdr(scn, &sh) == nullptr || sh.sh_type != SHT_SYMTAB) continue;
+    Elf_Data* data = elf_getdata(scn, nullptr);
+    const std::size_t n = sh.sh_entsize ? sh.sh_size / sh.sh_entsize : 0;
+    for (std::size_t i = 0; data && i < n; ++i) {
+      GElf_Sym sym;
+      if (gelf_getsym(data, static_cast<int>(i), &sym) == nullptr) continue;
+      const int type = GELF_ST_TYPE(sym.st_info);
+      if (type != STT_FUNC && type != STT_OBJECT && type != STT_NOTYPE) continue;
+      if (sym.st_shndx == SHN_UNDEF) continue;
+      const char* name = elf_strptr(elf.get(), sh.sh_link, sym.st_name);
+      if (name == nullptr || *name == '\0' || *name == '$') continue;
+      Symbol s;
+      s.name = name;
+      s.function = type == STT_FUNC;
+      s.address = static_cast<std::uint32_t>(sym.st_value) & (s.function ? ~1u : ~0u);
+      s.size = static_cast<std::uint32_t>(sym.st_size);
+      add_symbol(std::move(s), GELF_ST_BIND(sym.st_info) != STB_LOCAL);
+    }
+  }
+}
+
+void ElfImage::add_symbol(Symbol symbol, bool global) {
+  if (symbol.size > 0) {
+    auto [it, inserted] = by_address_.try_emplace(symbol.address, symbol);
+    if (!inserted && symbol.function && !it->second.function) it->second = symbol;
+  }
+  auto found = name_is_global_.find(symbol.name);
+  if (found == name_is_global_.end() || (global && !found->second)) {
+    name_is_global_[symbol.name] = global;
+    by_name_[symbol.name] = std::move(symbol);
+  }
+}
+
+std::optional<Symbol> ElfImage::find(const std::string& name) const {
+  auto it = by_name_.find(name);
+  if (it == by_name_.end()) return std::nullopt;
+  return it->second;
+}
+
+const Symbol* ElfImage::containing(std::uint32_t address) const {
+  auto it = by_address_.upper_bound(address);
+  if (it == by_address_.begin()) return nullptr;
+  --it;
+  if (address - it->second.address < it->second.size) return &it->second;
+  return nullptr;
+}
+
+}  // namespace sim

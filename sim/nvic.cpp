@@ -1,0 +1,333 @@
+#include "nvic.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+namespace sim {
+namespace {
+
+constexpr std::uint8_t kImplementedPriorityBits = 0xF8;  // 5 bits
+
+constexpr std::uint32_t kIser = 0x100, kIcer = 0x180, kIspr = 0x200, kIcpr = 0x280,
+                        kIabr = 0x300, kIpr = 0x400, kIprEnd = 0x400 + kIrqCount;
+constexpr std::uint32_t kCpuid = 0xD00, kIcsr = 0xD04, kVtor = 0xD08, kAircr = 0xD0C,
+                        kScr = 0xD10, kCcr = 0xD14, kShpr = 0xD18, kShprEnd = 0xD24,
+                        kShcsr = 0xD24, kCfsr = 0xD28, kHfsr = 0xD2C, kMmfar = 0xD34,
+                        kBfar = 0xD38, kCpacr = 0xD88, kStir = 0xF00, kFpccr = 0xF34,
+                        kFpcar = 0xF38, kFpdscr = 0xF3C, kIctr = 0x004, kSysTickRegs = 0x010,
+                        kSysTickEnd = 0x020;
+constexpr std::uint32_t kCortexM4r0p1 = 0x410FC241;
+constexpr std::uint32_t kVectKey = 0x05FA;
+
+bool in(std::uint32_t offset, std::uint32_t begin, std::uint32_t end) {
+  return offset >= begin && offset < end;
+}
+
+// Bits of SHCSR: active flags of the system handlers and fault enables.
+struct ShcsrBit {
+  unsigned exception;
+  unsigned bit;
+};
+constexpr ShcsrBit kShcsrActive[] = {{kMemManage, 0},     {kBusFault, 1}, {kUsageFault, 3},
+                                     {kSvCall, 7},        {kDebugMonitor, 8},
+                                     {kPendSv, 10},       {kSysTick, 11}};
+constexpr std::uint32_t kMemFaultEna = 1u << 16, kBusFaultEna = 1u << 17,
+                        kUsgFaultEna = 1u << 18;
+
+}  // namespace
+
+Nvic::Nvic() : Peripheral("NVIC/SCB", kScsBase, kScsSize) {}
+
+void Nvic::record(std::uint32_t offset, char kind, std::uint32_t value) {
+  char line[64];
+  std::snprintf(line, sizeof line, "0x%08X %c 0x%08X", kScsBase + offset, kind, value);
+  unmodelled_.emplace_back(line);
+}
+
+std::uint32_t Nvic::read(std::uint32_t offset, unsigned width, Cycles) {
+  if (in(offset, kIpr, kIprEnd) || in(offset, kShpr, kShprEnd)) {
+    std::uint32_t v = 0;
+    for (unsigned i = 0; i < width; ++i) {
+      const std::uint32_t o = offset + i;
+      const unsigned exc = o >= kShpr ? o - kShpr + 4 : o - kIpr + kFirstIrq;
+      v |= std::uint32_t{priority_[exc]} << (8 * i);
+    }
+    return v;
+  }
+  const std::uint32_t word = read_word(offset & ~3u);
+  const std::uint32_t shifted = word >> (8 * (offset & 3));
+  return width == 4 ? shifted : shifted & ((1u << (8 * width)) - 1);
+}
+
+void Nvic::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles) {
+  if (in(offset, kIpr, kIprEnd) || in(offset, kShpr, kShprEnd)) {
+    for (unsigned i = 0; i < width; ++i) {
+      const std::uint32_t o = offset + i;
+      const unsigned exc = o >= kShpr ? o - kShpr + 4 : o - kIpr + kFirstIrq;
+      priority_[exc] = static_cast<std::uint8_t>(value >> (8 * i)) & kImplementedPriorityBits;
+    }
+    return;
+  }
+  write_word(offset & ~3u, value << (8 * (offset & 3)));
+}
+
+std::uint32_t Nvic::bitmap(unsigned word, bool (Nvic::*test)(unsigned) const) const {
+  std::uint32_t v = 0;
+  for (unsigned bit = 0; bit < 32; ++bit) {
+    const unsigned irq = word * 32 + bit;
+    if (irq < kIrqCount && (this->*test)(kFirstIrq + irq)) v |= 1u << bit;
+  }
+  return v;
+}
+
+std::uint32_t Nvic::read_word(std::uint32_t offset) {
+  if (in(offset, kIser, kIser + 0x40)) return bitmap((offset - kIser) / 4, &Nvic::enabled);
+  if (in(offset, kIcer, kIcer + 0x40)) return bitmap((offset - kIcer) / 4, &Nvic::enabled);
+  if (in(offset, kIspr, kIspr + 0x40)) return bitmap((offset - kIspr) / 4, &Nvic::pending);
+  if (in(offset, kIcpr, kIcpr + 0x40)) return bitmap((offset - kIcpr) / 4, &Nvic::pending);
+  if (in(offset, kIabr, kIabr + 0x40)) return bitmap((offset - kIabr) / 4, &Nvic::active);
+  if (in(offset, kSysTickRegs, kSysTickEnd)) {
+    record(offset, 'r', systick_[(offset - kSysTickRegs) / 4]);
+    return systick_[(offset - kSysTickRegs) / 4];
+  }
+  switch (offset) {
+    case kIctr: return kIrqCount / 32 - 1;
+    case kCpuid: return kCortexM4r0p1;
+    case kIcsr: return icsr();
+    case kVtor: return vtor_;
+    case kAircr: return (0xFA05u << 16) | (prigroup_ << 8);
+    case kScr: return scr_;
+    case kCcr: return ccr_;
+    case kShcsr: return shcsr();
+    case kCfsr: return cfsr_;
+    case kHfsr: return hfsr_;
+    case kMmfar: return mmfar_;
+    case kBfar: return bfar_;
+    case kCpacr: return cpacr_;
+    case kFpccr: return fpccr_;
+    case kFpcar: return fpcar_;
+    case kFpdscr: return fpdscr_;
+    default: record(offset, 'r', 0); return 0;
+  }
+}
+
+void Nvic::write_bitmap(std::array<bool, kIrqCount>& bits, std::uint32_t word,
+                        std::uint32_t value, bool set) {
+  for (unsigned bit = 0; bit < 32; ++bit) {
+    const unsigned irq = word * 32 + bit;
+    if (irq < kIrqCount && (value >> bit & 1)) bits[irq] = set;
+  }
+}
+
+void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
+  if (in(offset, kIser, kIser + 0x40)) return write_bitmap(enable_, (offset - kIser) / 4, value, true);
+  if (in(offset, kIcer, kIcer + 0x40)) return write_bitmap(enable_, (offset - kIcer) / 4, value, false);
+  if (in(offset, kIspr, kIspr + 0x40) || in(offset, kIcpr, kIcpr + 0x40)) {
+    const bool set = offset < kIcpr;
+    const unsigned word = (offset - (set ? kIspr : kIcpr)) / 4;
+    for (unsigned bit = 0; bit < 32; ++bit) {
+      const unsigned irq = word * 32 + bit;
+      if (irq < kIrqCount && (value >> bit & 1)) pend_[kFirstIrq + irq] = set;
+    }
+    return;
+  }
+  if (in(offset, kSysTickRegs, kSysTickEnd)) {
+    record(offset, 'w', value);
+    systick_[(offset - kSysTickRegs) / 4] = value;
+    return;
+  }
+  switch (offset) {
+    case kIcsr:
+      if (value & (1u << 31)) pend_[kNmi] = true;
+      if (value & (1u << 28)) pend_[kPendSv] = true;
+      if (value & (1u << 27)) pend_[kPendSv] = false;
+      if (value & (1u << 26)) pend_[kSysTick] = true;
+      if (value & (1u << 25)) pend_[kSysTick] = false;
+      return;
+    case kVtor: vtor_ = value & 0x3FFFFF80; return;
+    case kAircr:
+      if (value >> 16 != kVectKey) return;  // writes without the key are ignored
+      prigroup_ = (value >> 8) & 7;
+      if (value & (1u << 2)) reset_requested_ = true;
+      return;
+    case kScr: scr_ = value & 0x16; return;
+    case kCcr: ccr_ = (value & 0x31B) | 0x200; return;
+    case kShcsr: shcsr_enables_ = value & (kMemFaultEna | kBusFaultEna | kUsgFaultEna); return;
+    case kCfsr: cfsr_ &= ~value; return;
+    case kHfsr: hfsr_ &= ~value; return;
+    case kMmfar: mmfar_ = value; return;
+    case kBfar: bfar_ = value; return;
+    case kCpacr: cpacr_ = value & (0xFu << 20); return;
+    case kStir:
+      if ((value & 0x1FF) < kIrqCount) pend_[kFirstIrq + (value & 0x1FF)] = true;
+      return;
+    case kFpccr: fpccr_ = value & 0xC0000000; return;
+    case kFpcar: fpcar_ = value & ~7u; return;
+    case kFpdscr: fpdscr_ = value & 0x07C00000; return;
+    default: record(offset, 'w', value); return;
+  }
+
+}
+
+std::uint32_t Nvic::icsr() const {
+  std::uint32_t v = current();
+  if (stack_.size() <= 1) v |= 1u << 11;  // RETTOBASE
+  unsigned best = 0;
+  for (unsigned e = 2; e < kExceptionCount; ++e) {
+    if (pending(e) && enabled(e) && (best == 0 || sub_first(e, best))) best = e;
+  }
+  v |= best << 12;
+  for (unsigned irq = 0; irq < kIrqCount; ++irq) {
+    if (pending(kFirstIrq + irq)) v |= 1u << 22;
+  }
+  if (pend_[kSysTick]) v |= 1u << 26;
+  if (pend_[kPendSv]) v |= 1u << 28;
+  if (pend_[kNmi]) v |= 1u << 31;
+  return v;
+}
+
+std::uint32_t Nvic::shcsr() const {
+  std::uint32_t v = shcsr_enables_;
+  for (const auto& b : kShcsrActive) {
+    if (active_[b.exception]) v |= 1u << b.bit;
+  }
+  if (pend_[kUsageFault]) v |= 1u << 12;
+  if (pend_[kMemManage]) v |= 1u << 13;
+  if (pend_[kBusFault]) v |= 1u << 14;
+  if (pend_[kSvCall]) v |= 1u << 15;
+  return v;
+}
+
+void Nvic::set_irq_line(unsigned irq, bool high) {
+  if (irq < kIrqCount) line_[irq] = high;
+}
+
+bool Nvic::pending(unsigned exception) const {
+  if (exception >= kExceptionCount) return false;
+  if (exception >= kFirstIrq) {
+    const unsigned irq = exception - kFirstIrq;
+    return pend_[exception] || (line_[irq] && !active_[exception]);
+  }
+  return pend_[exception];
+}
+
+bool Nvic::enabled(unsigned exception) const {
+  if (exception >= kFirstIrq) return exception < kExceptionCount && enable_[exception - kFirstIrq];
+  switch (exception) {
+    case kMemManage: return (shcsr_enables_ & kMemFaultEna) != 0;
+    case kBusFault: return (shcsr_enables_ & kBusFaultEna) != 0;
+    case kUsageFault: return (shcsr_enables_ & kUsgFaultEna) != 0;
+    case kNmi: case kHardFault: case kSvCall: case kDebugMonitor: case kPendSv: case kSysTick:
+      return true;
+    default: return false;
+  }
+}
+
+std::uint8_t Nvic::priority(unsigned exception) const {
+  return exception < kExceptionCount ? priority_[exception] : 0;
+}
+
+void Nvic::set_pending(unsigned exception) {
+  if (exception < kExceptionCount) pend_[exception] = true;
+}
+
+int Nvic::group_priority(unsigned exception) const {
+  if (exception == kNmi) return -2;
+  if (exception == kHardFault) return -1;
+  const std::uint8_t group_mask = static_cast<std::uint8_t>(0xFF << (prigroup_ + 1));
+  return priority_[exception] & group_mask;
+}
+
+// Among equal group priority: lower subpriority first, then lower number.
+bool Nvic::sub_first(unsigned a, unsigned b) const {
+  const int ga = group_priority(a), gb = group_priority(b);
+  if (ga != gb) return ga < gb;
+  const int pa = a < kFirstIrq && a <= kHardFault ? ga : priority_[a];
+  const int pb = b < kFirstIrq && b <= kHardFault ? gb : priority_[b];
+  if (pa != pb) return pa < pb;
+  return a < b;
+}
+
+int Nvic::execution_priority(bool primask, std::uint8_t basepri, bool faultmask) const {
+  int p = 256;
+  for (unsigned e : stack_) p = std::min(p, group_priority(e));
+  const std::uint8_t group_mask = static_cast<std::uint8_t>(0xFF << (prigroup_ + 1));
+  if (basepri & kImplementedPriorityBits) p = std::min(p, basepri & kImplementedPriorityBits & group_mask);
+  if (primask) p = std::min(p, 0);
+  if (faultmask) p = std::min(p, -1);
+  return p;
+}
+
+unsigned Nvic::next_to_take(bool primask, std::uint8_t basepri, bool faultmask) const {
+  const int limit = execution_priority(primask, basepri, faultmask);
+  unsigned best = 0;
+  for (unsigned e = 2; e < kExceptionCount; ++e) {
+    if (!pending(e) || !enabled(e) || group_priority(e) >= limit) continue;
+    if (best == 0 || sub_first(e, best)) best = e;
+  }
+  return best;
+}
+
+bool Nvic::wakes_from_wfi(std::uint8_t basepri, bool faultmask) const {
+  return next_to_take(false, basepri, faultmask) != 0;
+}
+
+void Nvic::activate(unsigned exception) {
+  pend_[exception] = false;
+  active_[exception] = true;
+  stack_.push_back(exception);
+}
+
+void Nvic::deactivate(unsigned exception) {
+  active_[exception] = false;
+  for (auto it = stack_.rbegin(); it != stack_.rend(); ++it) {
+    if (*it == exception) {
+      stack_.erase(std::next(it).base());
+      break;
+    }
+  }
+}
+
+void Nvic::restore_active_stack(const std::vector<unsigned>& stack) {
+  active_.fill(false);
+  stack_ = stack;
+  for (unsigned e : stack_) active_[e] = true;
+}
+
+unsigned Nvic::route_fault(FaultKind kind, std::uint32_t address, bool address_valid,
+                           int current_execution_priority) {
+  const auto bits = static_cast<std::uint32_t>(kind);
+  unsigned handler = kUsageFault;
+  if (bits & 0xFF) handler = kMemManage;
+  else if (bits & 0xFF00) handler = kBusFault;
+  cfsr_ |= bits;
+  if (address_valid && handler == kBusFault) {
+    bfar_ = address;
+    cfsr_ |= 1u << 15;  // BFARVALID
+  }
+  if (address_valid && handler == kMemManage) {
+    mmfar_ = address;
+    cfsr_ |= 1u << 7;  // MMARVALID
+  }
+  if (enabled(handler) && group_priority(handler) < current_execution_priority) return handler;
+  if (current_execution_priority <= -1) return 0;  // lockup
+  hfsr_ |= 1u << 30;  // FORCED
+  return kHardFault;
+}
+
+unsigned Nvic::escalate(unsigned exception, int current_execution_priority) {
+  if (enabled(exception) && group_priority(exception) < current_execution_priority) return exception;
+  if (current_execution_priority <= -1) return 0;
+  hfsr_ |= 1u << 30;  // FORCED
+  return kHardFault;
+}
+
+bool Nvic::any_irq_could_preempt(int current_execution_priority) const {
+  for (unsigned irq = 0; irq < kIrqCount; ++irq) {
+    if (enable_[irq] && group_priority(kFirstIrq + irq) < current_execution_priority) return true;
+  }
+  return false;
+}
+
+}  // namespace sim
