@@ -47,8 +47,8 @@ int main() {
     mostrar_binario(numero);
   }
   // 1.0, -2.5, -0.0, the smallest denormal, infinity and a quiet NaN.
-  for (uint32_t bits : {0x3F800000u, 0xC0200000u, 0x80000000u, 0x00000001u, 0x7F800000u,
-                        0x7FC00000u}) {
+  for (uint32_t bits :
+       {0x3F800000u, 0xC0200000u, 0x80000000u, 0x00000001u, 0x7F800000u, 0x7FC00000u}) {
     mostrar_campos(bits);
   }
   mostrar_logicas(0x12345678u, 0x9ABCDEF0u);

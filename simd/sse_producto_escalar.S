@@ -31,7 +31,6 @@ sse_producto_escalar:
         jz      error
         test    rcx, rcx
         jz      error
-        mov     edx, edx                    // only the low 32 bits are the argument
         xorps   xmm0, xmm0
         xorps   xmm1, xmm1
         xorps   xmm2, xmm2

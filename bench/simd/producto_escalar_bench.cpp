@@ -67,7 +67,6 @@ void BM_bucle_cpp(benchmark::State& state) {
 void BM_openblas_sdot(benchmark::State& state) {
   const size_t n = static_cast<size_t>(state.range(0));
   Vectores v(n);
-  openblas_set_num_threads(1);
   for (auto _ : state) {
     benchmark::DoNotOptimize(cblas_sdot(static_cast<int>(n), v.a.get(), 1, v.b.get(), 1));
   }
@@ -83,4 +82,16 @@ BENCHMARK(BM_openblas_sdot)->Arg(kKi)->Arg(kMi);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  openblas_set_num_threads(1);
+  // The kernel OpenBLAS picked for this processor (or OPENBLAS_CORETYPE)
+  // decides whether the comparison is against 128- or 256-bit code.
+  benchmark::AddCustomContext("openblas_core", openblas_get_corename());
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -45,17 +45,17 @@ void comprobar(uint32_t bits, uint32_t mantisa, unsigned exponente, unsigned sig
 }
 
 TEST(ExtraerCamposFloat, CasosConocidos) {
-  comprobar(0x3F800000, 0, 127, 0);          // 1.0
-  comprobar(0xC0200000, 0x200000, 128, 1);   // -2.5
-  comprobar(0x00000000, 0, 0, 0);            // +0.0
-  comprobar(0x80000000, 0, 0, 1);            // -0.0
-  comprobar(0x00000001, 1, 0, 0);            // smallest denormal
-  comprobar(0x807FFFFF, 0x7FFFFF, 0, 1);     // largest negative denormal
-  comprobar(0x7F800000, 0, 255, 0);          // +infinity
-  comprobar(0xFF800000, 0, 255, 1);          // -infinity
-  comprobar(0x7FC00000, 0x400000, 255, 0);   // quiet NaN
-  comprobar(0x7F800001, 1, 255, 0);          // signalling NaN, payload kept
-  comprobar(0x7F7FFFFF, 0x7FFFFF, 254, 0);   // largest finite
+  comprobar(0x3F800000, 0, 127, 0);         // 1.0
+  comprobar(0xC0200000, 0x200000, 128, 1);  // -2.5
+  comprobar(0x00000000, 0, 0, 0);           // +0.0
+  comprobar(0x80000000, 0, 0, 1);           // -0.0
+  comprobar(0x00000001, 1, 0, 0);           // smallest denormal
+  comprobar(0x807FFFFF, 0x7FFFFF, 0, 1);    // largest negative denormal
+  comprobar(0x7F800000, 0, 255, 0);         // +infinity
+  comprobar(0xFF800000, 0, 255, 1);         // -infinity
+  comprobar(0x7FC00000, 0x400000, 255, 0);  // quiet NaN
+  comprobar(0x7F800001, 1, 255, 0);         // signalling NaN, payload kept
+  comprobar(0x7F7FFFFF, 0x7FFFFF, 254, 0);  // largest finite
 }
 
 TEST(ExtraerCamposFloat, PatronesAleatoriosComoLaReferencia) {

@@ -24,14 +24,22 @@ TEST(ConvencionI386, RutinasConservanLosRegistros) {
     uint32_t argumentos[4];
     uint32_t devuelto;
   } llamadas[] = {
-      {"int_a_cadena_decimal", reinterpret_cast<const void*>(&int_a_cadena_decimal),
-       {123, dir(decimal), 0, 0}, dir(decimal)},
-      {"int_a_cadena_decimal negativo", reinterpret_cast<const void*>(&int_a_cadena_decimal),
-       {0x80000000u, dir(negativo), 0, 0}, dir(negativo)},
-      {"uint_a_cadena_binario", reinterpret_cast<const void*>(&uint_a_cadena_binario),
-       {6, dir(binario), 0, 0}, dir(binario)},
-      {"logicas", reinterpret_cast<const void*>(&logicas),
-       {0xAB000000u, 0x00CDEF12u, 0, 0}, 0xABCDEF12u},
+      {"int_a_cadena_decimal",
+       reinterpret_cast<const void*>(&int_a_cadena_decimal),
+       {123, dir(decimal), 0, 0},
+       dir(decimal)},
+      {"int_a_cadena_decimal negativo",
+       reinterpret_cast<const void*>(&int_a_cadena_decimal),
+       {0x80000000u, dir(negativo), 0, 0},
+       dir(negativo)},
+      {"uint_a_cadena_binario",
+       reinterpret_cast<const void*>(&uint_a_cadena_binario),
+       {6, dir(binario), 0, 0},
+       dir(binario)},
+      {"logicas",
+       reinterpret_cast<const void*>(&logicas),
+       {0xAB000000u, 0x00CDEF12u, 0, 0},
+       0xABCDEF12u},
   };
   for (const auto& l : llamadas) {
     uint32_t alterados = 0xFFFFFFFF;

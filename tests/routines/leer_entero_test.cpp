@@ -12,9 +12,10 @@ TEST(ConvertirEntero, AceptaEnterosDecimalesQueCabenEnUnInt) {
   const struct {
     const char* texto;
     int valor;
-  } casos[] = {{"6", 6},     {"0", 0},           {"-5", -5},
-               {"+7", 7},    {"007", 7},         {"2147483647", INT_MAX},
-               {"-0", 0},    {"-2147483648", INT_MIN}};
+  } casos[] = {{"6", 6},   {"0", 0},
+               {"-5", -5}, {"+7", 7},
+               {"007", 7}, {"2147483647", INT_MAX},
+               {"-0", 0},  {"-2147483648", INT_MIN}};
   for (const auto& c : casos) {
     int valor = 12345;
     EXPECT_TRUE(convertir_entero(c.texto, &valor)) << c.texto;
@@ -23,8 +24,8 @@ TEST(ConvertirEntero, AceptaEnterosDecimalesQueCabenEnUnInt) {
 }
 
 TEST(ConvertirEntero, RechazaLoQueNoEsUnEnteroSinTocarElValor) {
-  for (const char* texto : {"", "abc", "6abc", "1.5", "+", "-", "+-5", "--5", "0x10",
-                            "2147483648", "-2147483649", "99999999999999999999"}) {
+  for (const char* texto : {"", "abc", "6abc", "1.5", "+", "-", "+-5", "--5", "0x10", "2147483648",
+                            "-2147483649", "99999999999999999999"}) {
     int valor = 12345;
     EXPECT_FALSE(convertir_entero(texto, &valor)) << texto;
     EXPECT_EQ(valor, 12345) << texto;

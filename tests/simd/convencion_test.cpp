@@ -21,14 +21,22 @@ TEST(ConvencionSse, RutinasConservanLosRegistros) {
     uint64_t argumentos[4];
     uint32_t estado;
   } llamadas[] = {
-      {"sse_renglones", reinterpret_cast<const void*>(&sse_renglones),
-       {dir(matriz), dir(suma), 0, 0}, 1},
-      {"sse_renglones nulo", reinterpret_cast<const void*>(&sse_renglones),
-       {dir(matriz), 0, 0, 0}, 0},
-      {"sse_producto_escalar", reinterpret_cast<const void*>(&sse_producto_escalar),
-       {dir(vector), dir(vector), 39, dir(&resultado)}, 1},
-      {"sse_producto_escalar nulo", reinterpret_cast<const void*>(&sse_producto_escalar),
-       {0, dir(vector), 39, dir(&resultado)}, 0},
+      {"sse_renglones",
+       reinterpret_cast<const void*>(&sse_renglones),
+       {dir(matriz), dir(suma), 0, 0},
+       1},
+      {"sse_renglones nulo",
+       reinterpret_cast<const void*>(&sse_renglones),
+       {dir(matriz), 0, 0, 0},
+       0},
+      {"sse_producto_escalar",
+       reinterpret_cast<const void*>(&sse_producto_escalar),
+       {dir(vector), dir(vector), 39, dir(&resultado)},
+       1},
+      {"sse_producto_escalar nulo",
+       reinterpret_cast<const void*>(&sse_producto_escalar),
+       {0, dir(vector), 39, dir(&resultado)},
+       0},
   };
   for (const auto& l : llamadas) {
     uint32_t alterados = 0xFFFFFFFF;

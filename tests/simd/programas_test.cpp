@@ -7,8 +7,9 @@ namespace {
 
 TEST(ProgramasSse, DemoFilas) {
   ResultadoProceso r = ejecutar_programa(DEMO_FILAS);
-  EXPECT_EQ(r.salida,
-            "Los argumentos son validos y la suma es:28.000000 - 32.000000 - 36.000000 - 40.000000");
+  EXPECT_EQ(
+      r.salida,
+      "Los argumentos son validos y la suma es:28.000000 - 32.000000 - 36.000000 - 40.000000");
   EXPECT_EQ(r.estado, 0);
 }
 

@@ -36,8 +36,8 @@ float referencia(const float* a, const float* b, uint32_t n) {
   float carril[4];
   for (int l = 0; l < 4; l++) {
     const auto& c = acumulador;
-    carril[l] = ((c[0][l] + c[4][l]) + (c[2][l] + c[6][l])) +
-                ((c[1][l] + c[5][l]) + (c[3][l] + c[7][l]));
+    carril[l] =
+        ((c[0][l] + c[4][l]) + (c[2][l] + c[6][l])) + ((c[1][l] + c[5][l]) + (c[3][l] + c[7][l]));
   }
   float suma = (carril[0] + carril[2]) + (carril[1] + carril[3]);
   for (uint32_t i = grupos * 4; i < n; i++) {
@@ -136,7 +136,8 @@ TEST(SseProductoEscalar, EspecialesSeComportanComoIeee) {
 class VectorAlBorde {
  public:
   explicit VectorAlBorde(uint32_t n) : pagina_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
-    void* p = mmap(nullptr, 2 * pagina_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p =
+        mmap(nullptr, 2 * pagina_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     EXPECT_NE(p, MAP_FAILED);
     base_ = static_cast<unsigned char*>(p);
     mprotect(base_ + pagina_, pagina_, PROT_NONE);

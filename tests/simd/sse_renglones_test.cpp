@@ -57,10 +57,10 @@ TEST(SseRenglones, OrdenDeSumaFijoYEspeciales) {
   constexpr float nan = std::numeric_limits<float>::quiet_NaN();
   Datos d;
   const float filas[16] = {
-      1e8f, inf,  nan,  1.0f,  //
-      1.0f, -inf, 1.0f, 2.0f,  //
-      -1e8f, 1.0f, 1.0f, 3.0f, //
-      0.0f, 1.0f, 1.0f, inf,   //
+      1e8f,  inf,  nan,  1.0f,  //
+      1.0f,  -inf, 1.0f, 2.0f,  //
+      -1e8f, 1.0f, 1.0f, 3.0f,  //
+      0.0f,  1.0f, 1.0f, inf,   //
   };
   std::copy(std::begin(filas), std::end(filas), d.matriz);
   ASSERT_EQ(sse_renglones(d.matriz, d.suma), 1);
