@@ -1,0 +1,81 @@
+// demo_reloj IMAGES_DIR OUTPUT.png
+//
+// Runs the clock image on the simulated board for six seconds with a stop
+// (P2.27 at 2.5 s) and a resume (P2.25 at 4.2 s) and P2.22 pulled low for a
+// while; prints every time the LCD shows, the LED changes and the cycles
+// TIMER0_IRQHandler takes per tick, and writes a PNG of the LCD.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "simulador.h"
+
+namespace {
+
+constexpr double kDuracion = 6.0;
+constexpr double kPaso = 0.05;
+
+void imprimir_leds(const sim::Simulador& placa, std::size_t& impresos) {
+  const auto& cambios = placa.pin_changes();
+  for (; impresos < cambios.size(); ++impresos) {
+    const auto& c = cambios[impresos];
+    std::printf("%9.3f s  %s %s\n", c.time, c.pin.label().c_str(), c.level ? "on" : "off");
+  }
+}
+
+// Cycles from the handler's first instruction until the interrupt is no
+// longer active (the redraw included).
+sim::Cycles ciclos_de_un_tic(sim::Simulador& placa) {
+  placa.run_to("TIMER0_IRQHandler", 2.0);
+  const sim::Cycles inicio = placa.cycles();
+  placa.run_until([&] { return !placa.irq_active(1); }, 1.0);
+  return placa.cycles() - inicio;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s IMAGES_DIR OUTPUT.png\n", argv[0]);
+    return 2;
+  }
+  try {
+    const std::string imagen = std::string(argv[1]) + "/reloj.elf";
+    sim::Simulador placa(imagen);
+    placa.press(sim::Pin::parse("P2.27"), 2.5);
+    placa.press(sim::Pin::parse("P2.25"), 4.2);
+    placa.set_pin(sim::Pin::parse("P2.22"), false, 1.2);
+    placa.set_pin(sim::Pin::parse("P2.22"), true, 3.4);
+    std::printf("  board time  event\n");
+    std::printf("%9.3f s  P2.27 pressed (stop)\n%9.3f s  P2.25 pressed (resume)\n", 2.5, 4.2);
+    std::printf("%9.3f s  P2.22 low\n%9.3f s  P2.22 high\n", 1.2, 3.4);
+    std::string mostrada;
+    std::size_t leds = 0;
+    while (placa.time() < kDuracion) {
+      const auto r = placa.run_for(kPaso);
+      imprimir_leds(placa, leds);
+      const std::string hora = placa.read_screen(2, 0, 0, 8);
+      if (hora != mostrada) {
+        std::printf("%9.3f s  LCD shows %s\n", placa.time(), hora.c_str());
+        mostrada = hora;
+      }
+      if (r.reason != sim::StopReason::TimeReached) {
+        std::printf("run ended: %s\n", sim::to_string(r.reason));
+        return 1;
+      }
+    }
+    if (!placa.screenshot(argv[2])) {
+      std::printf("the LCD is off\n");
+      return 1;
+    }
+    std::printf("LCD image: %s\n", argv[2]);
+
+    sim::Simulador medida(imagen);
+    std::printf("TIMER0_IRQHandler: %llu cycles per tick on the simulator\n",
+                static_cast<unsigned long long>(ciclos_de_un_tic(medida)));
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "demo_reloj: %s\n", e.what());
+    return 1;
+  }
+}
