@@ -26,8 +26,9 @@ std::uint32_t Cpu::s(unsigned n) const { return get(UC_ARM_REG_S0 + static_cast<
 void Cpu::set_s(unsigned n, std::uint32_t bits) { set(UC_ARM_REG_S0 + static_cast<int>(n), bits); }
 
 std::uint32_t Cpu::xpsr() const {
+  // Reading the NZCVQG view gives 0 on this emulator: flags come from APSR.
   constexpr std::uint32_t kFlags = 0xF80F0000;  // NZCVQ and GE
-  return (get(UC_ARM_REG_XPSR) & ~kFlags) | (get(UC_ARM_REG_XPSR_NZCVQG) & kFlags) | (1u << 24);
+  return (get(UC_ARM_REG_XPSR) & ~kFlags) | (get(UC_ARM_REG_APSR) & kFlags) | (1u << 24);
 }
 
 void Cpu::set_ipsr(unsigned exception) {
@@ -52,7 +53,8 @@ void Cpu::restore(const CpuSnapshot& s) {
   for (std::size_t i = 0; i < kCoreCount; ++i) {
     const int reg = kSnapshotRegisters[i];
     if (reg == UC_ARM_REG_IPSR || reg == UC_ARM_REG_PC) continue;
-    set(reg, s.values[i]);
+    // Written through the view that keeps the GE bits.
+    set(reg == UC_ARM_REG_APSR ? UC_ARM_REG_XPSR_NZCVQG : reg, s.values[i]);
   }
   for (std::size_t i = 0; i < kFpCount; ++i) set_s(static_cast<unsigned>(i), s.values[kCoreCount + i]);
   set_ipsr(s.values[kCoreCount - 1]);

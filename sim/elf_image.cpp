@@ -1,10 +1,12 @@
 #include "elf_image.h"
 
+#include <cxxabi.h>
 #include <fcntl.h>
 #include <gelf.h>
 #include <libelf.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -21,6 +23,22 @@ struct FileCloser {
 struct ElfCloser {
   void operator()(Elf* elf) const { elf_end(elf); }
 };
+
+// "llamadas_locales" for _ZL16llamadas_locales, "pin_de" for
+// (anonymous namespace)::pin_de(unsigned long): what a test calls them.
+std::string plain_name(const std::string& name) {
+  int status = 0;
+  char* demangled = abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status);
+  if (status != 0 || demangled == nullptr) return {};
+  std::string plain = demangled;
+  std::free(demangled);
+  const std::string anonymous = "(anonymous namespace)::";
+  for (auto at = plain.find(anonymous); at != std::string::npos; at = plain.find(anonymous)) {
+    plain.erase(at, anonymous.size());
+  }
+  if (const auto paren = plain.find('('); paren != std::string::npos) plain.erase(paren);
+  return plain == name ? std::string() : plain;
+}
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& why) {
   throw std::runtime_error(path.string() + ": " + why);
@@ -63,6 +81,11 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
   }
   segments_ = read_segments(elf.get(), path);
 
+  struct Alias {
+    std::string name;
+    Symbol symbol;
+  };
+  std::vector<Alias> aliases;
   Elf_Scn* scn = nullptr;
   while ((scn = elf_nextscn(elf.get(), scn)) != nullptr) {
     GElf_Shdr sh;
@@ -82,8 +105,15 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
       s.function = type == STT_FUNC;
       s.address = static_cast<std::uint32_t>(sym.st_value) & (s.function ? ~1u : ~0u);
       s.size = static_cast<std::uint32_t>(sym.st_size);
+      const std::string plain = plain_name(s.name);
+      if (!plain.empty()) aliases.push_back({plain, s});
       add_symbol(std::move(s), GELF_ST_BIND(sym.st_info) != STB_LOCAL);
     }
+  }
+  // Plain names of C++ symbols, only where no symbol has that name itself.
+  for (Alias& a : aliases) {
+    a.symbol.name = a.name;
+    by_name_.try_emplace(a.name, std::move(a.symbol));
   }
 }
 

@@ -1,0 +1,108 @@
+// Test image: order in which the core takes interrupts. Each handler and the
+// thread code append a mark to `registro`; the test reads the sequence.
+//   1 preemption: IRQ 1 (priority 2) pends IRQ 2 (priority 1), which runs
+//     inside it: 10 20 21 11.
+//   2 equal priority, pended together under PRIMASK: the lower number first,
+//     one after the other, before the thread goes on: 30 31 40 41 50.
+//   3 PRIMASK: a pended interrupt waits until CPSIE: 60 then 70 71.
+//   4 priority grouping (PRIGROUP 5: bits 7:6 are the group): IRQ 6 at 0x60
+//     pends IRQ 7 at 0x40, same group, no preemption: 80 81 90 91.
+#include <stdint.h>
+
+#include "registros.h"
+
+extern "C" {
+volatile uint32_t registro[64];
+volatile uint32_t n_registro;
+volatile uint32_t hecho;
+int main();
+void IRQ1_Handler();
+void IRQ2_Handler();
+void IRQ3_Handler();
+void IRQ4_Handler();
+void IRQ5_Handler();
+void IRQ6_Handler();
+void IRQ7_Handler();
+}
+
+namespace {
+
+void marca(uint32_t m) {
+  const uint32_t n = n_registro;
+  registro[n] = m;
+  n_registro = n + 1;
+}
+
+void prioridad(unsigned irq, uint8_t byte) {
+  NVIC_IPR(irq) = byte;
+  NVIC_ISER(irq / 32) = 1u << (irq % 32);
+}
+
+}  // namespace
+
+void IRQ1_Handler() {
+  marca(10);
+  pendiente_irq(2);
+  barrera();
+  marca(11);
+}
+void IRQ2_Handler() {
+  marca(20);
+  marca(21);
+}
+void IRQ3_Handler() {
+  marca(30);
+  marca(31);
+}
+void IRQ4_Handler() {
+  marca(40);
+  marca(41);
+}
+void IRQ5_Handler() {
+  marca(70);
+  marca(71);
+}
+void IRQ6_Handler() {
+  marca(80);
+  pendiente_irq(7);
+  barrera();
+  marca(81);
+}
+void IRQ7_Handler() {
+  marca(90);
+  marca(91);
+}
+
+int main() {
+  prioridad(1, 2 << 3);
+  prioridad(2, 1 << 3);
+  prioridad(3, 3 << 3);
+  prioridad(4, 3 << 3);
+  prioridad(5, 3 << 3);
+  prioridad(6, 0x60);
+  prioridad(7, 0x40);
+  __asm volatile("cpsie i" ::: "memory");
+
+  pendiente_irq(1);
+  barrera();
+
+  __asm volatile("cpsid i" ::: "memory");
+  pendiente_irq(4);
+  pendiente_irq(3);
+  __asm volatile("cpsie i" ::: "memory");
+  marca(50);
+
+  __asm volatile("cpsid i" ::: "memory");
+  pendiente_irq(5);
+  barrera();
+  marca(60);
+  __asm volatile("cpsie i" ::: "memory");
+
+  SCB_AIRCR = (0x05FAu << 16) | (5u << 8);
+  pendiente_irq(6);
+  barrera();
+
+  hecho = 1;
+  for (;;) {
+  }
+}

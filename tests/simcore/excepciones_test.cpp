@@ -1,0 +1,94 @@
+// Exception machinery on whole-board runs: register and FP preservation,
+// priorities and preemption, PRIMASK, tail-chaining, faults.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "imagenes.h"
+
+namespace sim {
+namespace {
+
+std::function<bool()> flag_set(Simulador& board, const char* name) {
+  return [&board, name] { return board.read<std::uint32_t>(name) != 0; };
+}
+
+TEST(Exceptions, EntryAndReturnPreserveEveryRegisterAndTheFpState) {
+  SIM_BOARD(board, "excepciones");
+  board.run_until(flag_set(board, "hecho"), 0.01);
+  ASSERT_EQ(board.read<std::uint32_t>("hecho"), 1u);
+  EXPECT_EQ(board.read<std::uint32_t>("entradas"), 1u);
+  EXPECT_EQ(board.read<std::uint32_t>("errores"), 0u);
+  EXPECT_EQ(board.read<std::uint32_t>("exc_return_visto"), 0xFFFFFFE9u)
+      << "FP context active: extended frame, thread mode, main stack";
+}
+
+TEST(Exceptions, PreemptionOrderPrimaskTailChainAndGrouping) {
+  SIM_BOARD(board, "prioridades");
+  board.run_until(flag_set(board, "hecho"), 0.01);
+  ASSERT_EQ(board.read<std::uint32_t>("hecho"), 1u);
+  const std::uint32_t n = board.read<std::uint32_t>("n_registro");
+  std::vector<std::uint32_t> log(n);
+  board.read_memory(board.symbol("registro"), log.data(), 4 * n);
+  EXPECT_EQ(log, (std::vector<std::uint32_t>{10, 20, 21, 11,       // preemption
+                                             30, 31, 40, 41, 50,   // lower number first, chained
+                                             60, 70, 71,           // held by PRIMASK
+                                             80, 81, 90, 91}));    // same group
+}
+
+struct FaultCase {
+  std::uint32_t caso;
+  const char* handler;
+  std::uint32_t cfsr_bit;
+  bool forced;
+};
+
+TEST(Exceptions, FaultsReachTheirHandler) {
+  const FaultCase cases[] = {
+      {1, "HardFault_Handler", 1u << 9, true},    // read from nowhere: precise bus error
+      {2, "HardFault_Handler", 1u << 9, true},    // write to flash
+      {3, "HardFault_Handler", 1u << 16, true},   // undefined instruction
+      {4, "HardFault_Handler", 1u << 8, true},    // execution from nowhere
+      {5, "BusFault_Handler", 1u << 9, false},    // enabled BusFault takes it
+      {6, "UsageFault_Handler", 1u << 16, false}, // enabled UsageFault takes it
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.caso);
+    SIM_BOARD(board, "fallos");
+    board.run_for(0.001);
+    board.write<std::uint32_t>("caso", c.caso);
+    const RunResult r = board.run_for(0.01);
+    EXPECT_EQ(r.reason, StopReason::Fault);
+    ASSERT_TRUE(board.parking().has_value());
+    EXPECT_EQ(board.parking()->function, c.handler);
+    EXPECT_NE(board.read<std::uint32_t>(0xE000ED28) & c.cfsr_bit, 0u);
+    EXPECT_EQ((board.read<std::uint32_t>(0xE000ED2C) >> 30) & 1, c.forced ? 1u : 0u);
+    EXPECT_EQ(board.read<std::uint32_t>("hecho"), 0u);
+    ASSERT_TRUE(board.fault().has_value());
+  }
+}
+
+TEST(Exceptions, SvcRunsItsHandlerAndReturns) {
+  SIM_BOARD(board, "fallos");
+  board.run_for(0.001);
+  board.write<std::uint32_t>("caso", 7);
+  EXPECT_EQ(board.run_for(0.01).reason, StopReason::TimeReached);
+  EXPECT_EQ(board.read<std::uint32_t>("svc_visto"), 1u);
+  EXPECT_EQ(board.read<std::uint32_t>("hecho"), 1u);
+}
+
+TEST(Exceptions, StrayInterruptParksInItsDefaultHandler) {
+  SIM_BOARD(board, "llamadas");
+  board.run_for(0.001);
+  board.write<std::uint32_t>(0xE000E100, 1u << 5);  // enable IRQ 5, no handler of its own
+  board.write<std::uint32_t>(0xE000E200, 1u << 5);
+  const RunResult r = board.run_for(0.01);
+  EXPECT_EQ(r.reason, StopReason::Parked);
+  ASSERT_TRUE(board.parking().has_value());
+  EXPECT_EQ(board.parking()->function, "IRQ5_Handler");
+  EXPECT_EQ(board.parking()->exception_name, "IRQ 5 (UART0)");
+  EXPECT_TRUE(board.irq_active(5));
+}
+
+}  // namespace
+}  // namespace sim
