@@ -6,7 +6,7 @@
 // writing anything when a pointer is null or longitud is 0.
 //
 // System V x86-64: edi = valor, rsi = array, rdx = longitud, rcx = resultado;
-// eax = status.
+// eax = status. Uses no other register.
         .intel_syntax noprefix
         .text
         .globl  ocurrencias_en_array

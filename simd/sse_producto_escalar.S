@@ -17,7 +17,8 @@
 // waiting on one dependency chain.
 //
 // System V x86-64: rdi = vector_1, rsi = vector_2, edx = dimension,
-// rcx = resultado; eax = status. Uses r8, xmm0 to xmm15.
+// rcx = resultado; eax = status. Uses r8, xmm0 to xmm15. Only 32-bit
+// operations read edx, so the undefined upper half of rdx never counts.
         .intel_syntax noprefix
         .text
         .globl  sse_producto_escalar

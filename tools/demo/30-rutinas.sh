@@ -4,20 +4,18 @@
 set -euo pipefail
 bin="$1/bin"
 
-mostrar() {
-  echo "--- $*"
-  "$@"
+for programa in demo_filas demo_producto demo_diagonal; do
+  echo "--- $programa"
+  "$bin/$programa"
   echo
-}
-
-mostrar "$bin/demo_filas"
-mostrar "$bin/demo_producto"
-mostrar "$bin/demo_diagonal"
-echo "--- echo 6 | $bin/demo_contar"
+done
+echo "--- demo_contar, with 6 typed on standard input"
 echo 6 | "$bin/demo_contar"
 echo
-mostrar "$bin/demo_ordenar"
+echo "--- demo_ordenar"
+"$bin/demo_ordenar"
+echo
 if [ -x "$bin/demo_i386" ]; then
-  echo "--- $bin/demo_i386"
+  echo "--- demo_i386"
   "$bin/demo_i386"
 fi
