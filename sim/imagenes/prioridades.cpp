@@ -4,7 +4,8 @@
 //     inside it: 10 20 21 11.
 //   2 equal priority, pended together under PRIMASK: the lower number first,
 //     one after the other, before the thread goes on: 30 31 40 41 50.
-//   3 PRIMASK: a pended interrupt waits until CPSIE: 60 then 70 71.
+//   3 PRIMASK: a pended interrupt waits until CPSIE: 60 then 70 71, taken
+//     before the instruction after CPSIE (`visto_tras_cpsie` is 12).
 //   4 priority grouping (PRIGROUP 5: bits 7:6 are the group): IRQ 6 at 0x60
 //     pends IRQ 7 at 0x40, same group, no preemption: 80 81 90 91.
 #include <stdint.h>
@@ -15,6 +16,7 @@ extern "C" {
 volatile uint32_t registro[64];
 volatile uint32_t n_registro;
 volatile uint32_t hecho;
+volatile uint32_t visto_tras_cpsie;
 int main();
 void IRQ1_Handler();
 void IRQ2_Handler();
@@ -96,7 +98,10 @@ int main() {
   pendiente_irq(5);
   barrera();
   marca(60);
-  __asm volatile("cpsie i" ::: "memory");
+  // The interrupt comes right after CPSIE, before the next instruction.
+  __asm volatile("cpsie i\n\tldr r3, [%1]\n\tstr r3, [%0]" ::"r"(&visto_tras_cpsie),
+                 "r"(&n_registro)
+                 : "r3", "memory");
 
   SCB_AIRCR = (0x05FAu << 16) | (5u << 8);
   pendiente_irq(6);

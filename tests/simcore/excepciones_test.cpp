@@ -34,6 +34,7 @@ TEST(Exceptions, PreemptionOrderPrimaskTailChainAndGrouping) {
                                              30, 31, 40, 41, 50,   // lower number first, chained
                                              60, 70, 71,           // held by PRIMASK
                                              80, 81, 90, 91}));    // same group
+  EXPECT_EQ(board.read<std::uint32_t>("visto_tras_cpsie"), 12u);
 }
 
 struct FaultCase {
