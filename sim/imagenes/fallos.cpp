@@ -1,6 +1,6 @@
 // Test image: faults reaching their handler. The test writes `caso` once the
 // CPU is in main, then lets it run; the default handlers park, so the run
-// ends in the handler the fault went to.
+// ends in the handler the fault went to. P2.10 driven low selects case 1.
 //   1 read from an address where nothing is mapped
 //   2 write to flash
 //   3 undefined instruction
@@ -24,6 +24,7 @@ void SVC_Handler() { svc_visto = 1; }
 
 int main() {
   while (caso == 0) {
+    if ((GPIO_PIN(2) & (1u << 10)) == 0) caso = 1;  // P2.10 low: case 1, from the command line
   }
   switch (caso) {
     case 1: (void)REG(0x30000000u); break;
