@@ -461,6 +461,12 @@ void Board::on_write(const Mapping& m, std::uint32_t offset, unsigned size, std:
 }
 
 void Board::after_access(const Mapping& m) {
+  if (m.peripheral == &nvic_ && options_.fail_on_unmodelled &&
+      nvic_.unmodelled().size() != nvic_unmodelled_seen_) {
+    nvic_unmodelled_seen_ = nvic_.unmodelled().size();
+    unmodelled_failure_ = "unmodelled register " + nvic_.unmodelled().back() + " at pc " + hex(cpu_.pc());
+    uc_emu_stop(uc_);
+  }
   const Cycles e = m.peripheral->next_event(now_);
   events_[m.index] = e;
   deadline_ = std::min(deadline_, e);
@@ -639,15 +645,24 @@ CallResult Board::call(std::uint32_t function, std::initializer_list<CallArg> ar
 void Board::read(std::uint32_t address, void* out, std::size_t size) {
   if (memory_->read_memory(address, out, size)) return;
   auto* bytes = static_cast<std::uint8_t*>(out);
-  for (std::size_t i = 0; i < size; ++i) {
+  for (std::size_t i = 0; i < size;) {
     const std::uint32_t a = address + static_cast<std::uint32_t>(i);
-    const auto m = std::find_if(mappings_.begin(), mappings_.end(), [a](const auto& mm) {
-      return a - mm->peripheral->base() < mm->peripheral->size();
-    });
-    if (m == mappings_.end()) throw std::out_of_range("nothing at " + hex(a));
-    bytes[i] = static_cast<std::uint8_t>((*m)->peripheral->read(a - (*m)->peripheral->base(), 1, now_));
-    after_access(**m);
+    const Mapping& m = mapping_at(a);
+    // Whole aligned words where possible: registers are read once, as the CPU would.
+    const unsigned width = (a % 4 == 0 && size - i >= 4) ? 4 : 1;
+    const std::uint32_t v = m.peripheral->read(a - m.peripheral->base(), width, now_);
+    std::memcpy(bytes + i, &v, width);
+    after_access(m);
+    i += width;
   }
+}
+
+const Board::Mapping& Board::mapping_at(std::uint32_t address) const {
+  const auto m = std::find_if(mappings_.begin(), mappings_.end(), [address](const auto& mm) {
+    return address - mm->peripheral->base() < mm->peripheral->size();
+  });
+  if (m == mappings_.end()) throw std::out_of_range("nothing at " + hex(address));
+  return **m;
 }
 
 void Board::write(std::uint32_t address, const void* in, std::size_t size) {
@@ -658,14 +673,15 @@ void Board::write(std::uint32_t address, const void* in, std::size_t size) {
     return;
   }
   const auto* bytes = static_cast<const std::uint8_t*>(in);
-  for (std::size_t i = 0; i < size; ++i) {
+  for (std::size_t i = 0; i < size;) {
     const std::uint32_t a = address + static_cast<std::uint32_t>(i);
-    const auto m = std::find_if(mappings_.begin(), mappings_.end(), [a](const auto& mm) {
-      return a - mm->peripheral->base() < mm->peripheral->size();
-    });
-    if (m == mappings_.end()) throw std::out_of_range("nothing at " + hex(a));
-    (*m)->peripheral->write(a - (*m)->peripheral->base(), bytes[i], 1, now_);
-    after_access(**m);
+    const Mapping& m = mapping_at(a);
+    const unsigned width = (a % 4 == 0 && size - i >= 4) ? 4 : 1;
+    std::uint32_t v = 0;
+    std::memcpy(&v, bytes + i, width);
+    m.peripheral->write(a - m.peripheral->base(), v, width, now_);
+    after_access(m);
+    i += width;
   }
   irq_check_ = true;
   refresh_clock();

@@ -119,6 +119,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t on_read(const Mapping& m, std::uint32_t offset, unsigned size);
   void on_write(const Mapping& m, std::uint32_t offset, unsigned size, std::uint32_t value);
   void after_access(const Mapping& m);
+  const Mapping& mapping_at(std::uint32_t address) const;
 
   void stop_at(std::uint32_t address, Stop why);
   bool take_exception_if_due(std::uint32_t return_address);
@@ -169,6 +170,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::optional<std::uint32_t> resume_at_;
   std::uint32_t error_stop_address_ = 0;
   std::optional<std::string> unmodelled_failure_;
+  std::size_t nvic_unmodelled_seen_ = 0;
   std::uint32_t invalid_address_ = 0;
 
   std::vector<std::vector<std::uint8_t>> saved_memory_;

@@ -9,6 +9,7 @@ int32_t suma(int32_t a, int32_t b);
 int32_t suma_seis(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f);
 float escala(float x, int32_t factor, float desplazamiento);
 uint32_t dividir(uint32_t a, uint32_t b);
+uint32_t leer(uint32_t direccion);
 volatile uint32_t contador_llamadas;
 int main();
 }
@@ -40,6 +41,8 @@ uint32_t dividir(uint32_t a, uint32_t b) {
   if (b == 0) parar_con_error("llamadas.cpp", "dividir", 42, "Divisi\xF3n por cero.");
   return a / b;
 }
+
+uint32_t leer(uint32_t direccion) { return *reinterpret_cast<volatile uint32_t*>(direccion); }
 
 int main() {
   for (;;) {

@@ -2,6 +2,9 @@
 // idle skipping that changes nothing the firmware sees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "imagenes.h"
 
 namespace sim {
@@ -43,6 +46,28 @@ TEST(Api, WaitingForInterruptsCostsNoInstructions) {
   EXPECT_EQ(board.run_for(100.0).reason, StopReason::TimeReached);
   EXPECT_DOUBLE_EQ(board.time(), 100.001);
   EXPECT_LT(board.instructions() - before, 10u);
+}
+
+TEST(Api, RecordsOrRefusesAccessesNobodyModelled) {
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict);
+    Options options;
+    options.fail_on_unmodelled = strict;
+    SIM_BOARD(board, "llamadas", options);
+    board.run_for(0.001);
+    for (const std::uint32_t address : {0x4000C000u, 0xE000E018u}) {  // UART0, SysTick
+      if (strict) {
+        EXPECT_THROW(board.call("leer", {address}), std::runtime_error);
+      } else {
+        EXPECT_NO_THROW(board.call("leer", {address}));
+      }
+      char line[32];
+      std::snprintf(line, sizeof line, "0x%08X r 0x00000000", address);
+      const auto lines = board.unmodelled_accesses();
+      EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
+    EXPECT_EQ(board.call("suma", {1, 1}).as_i32(), 2) << "the board goes on";
+  }
 }
 
 std::vector<OutputChange> clock_shaped_run(bool idle_skipping, double seconds) {
