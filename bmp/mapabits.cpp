@@ -218,7 +218,8 @@ BMP_STATUS LeerPixeles(Imagen& img, FILE* f, const Disposicion& d) {
   bmp.Data_ubicado = img.pixeles.get();
   bmp.Data = Ubicar(bmp.Data_ubicado);
   if (!LeerEn(f, d.inicio_datos, bmp.Data, d.bytes_datos)) return BMP_FILE_INVALID;
-  if (d.invertida && bmp.Header.Height > 1) {
+  // Rows without bytes (width 0) need no flip, however many a header claims.
+  if (d.invertida && d.bytes_datos > 0) {
     VoltearFilas(bmp.Data, d.bytes_datos / bmp.Header.Height, bmp.Header.Height);
   }
   return BMP_OK;

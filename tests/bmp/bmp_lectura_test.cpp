@@ -196,13 +196,17 @@ TEST(OtrasDisposiciones, TopDownRowsAreFlippedIntoBottomUp) {
 TEST(OtrasDisposiciones, AnImageWithoutPixelsRejectsEveryCoordinate) {
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Ruta("vacia.bmp");
-  EscribirArchivo(ruta, BytesCabecera({.width = 0, .height = 5}));
-  BmpPtr bmp(BMP_ReadFile(ruta.c_str()));
-  ASSERT_NE(bmp, nullptr) << BMP_GetErrorDescription();
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(bmp->Data) % 32, 16u);
-  UCHAR r = 0;
-  BMP_GetPixelRGB(bmp.get(), 0, 0, &r, nullptr, nullptr);
-  EXPECT_EQ(BMP_GetError(), BMP_INVALID_ARGUMENT);
+  // Bottom-up and top-down, the latter with 2^31 - 1 empty rows to flip.
+  for (const UINT alto : {5u, 0x80000001u}) {
+    SCOPED_TRACE(alto);
+    EscribirArchivo(ruta, BytesCabecera({.width = 0, .height = alto}));
+    BmpPtr bmp(BMP_ReadFile(ruta.c_str()));
+    ASSERT_NE(bmp, nullptr) << BMP_GetErrorDescription();
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(bmp->Data) % 32, 16u);
+    UCHAR r = 0;
+    BMP_GetPixelRGB(bmp.get(), 0, 0, &r, nullptr, nullptr);
+    EXPECT_EQ(BMP_GetError(), BMP_INVALID_ARGUMENT);
+  }
 }
 
 }  // namespace
