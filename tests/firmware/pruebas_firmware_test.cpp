@@ -1,0 +1,181 @@
+// The pruebas_firmware image on the board simulator: the run-time start's
+// data set-up, parking in the default and fault handlers, the error stop,
+// and driver and thermistor functions called on the target's own
+// instruction set, floating point and library.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "simulador.h"
+
+namespace {
+
+const std::string kImagen = std::string(FIRMWARE_IMAGES) + "/pruebas_firmware.elf";
+constexpr std::uint32_t kTim1 = 0x40008000;
+constexpr std::uint32_t kTim2 = 0x40090000;
+constexpr std::uint32_t kIr = 0x00;
+constexpr std::uint32_t kTcr = 0x04;
+constexpr std::uint32_t kTc = 0x08;
+constexpr std::uint32_t kMcr = 0x14;
+constexpr std::uint32_t kNvicIser = 0xE000E100;
+constexpr unsigned kTimer1Irq = 2;
+// Peripheral SRAM: nothing of the image lives there, so a test can put code
+// and strings in it.
+constexpr std::uint32_t kLibre = 0x20000000;
+
+class PruebasFirmware : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(placa.run_to("main", 0.01).reason, sim::StopReason::Condition);
+    placa.run_for(0.01);  // board services up, asleep in main
+  }
+
+  std::uint32_t reg_timer(std::uint32_t base, std::uint32_t offset) {
+    return placa.read<std::uint32_t>(base + offset);
+  }
+
+  sim::Simulador placa{kImagen};
+};
+
+// Stops the fresh board at the return from __user_initial_stackheap, when
+// __main has set up the data and is about to take the stack and heap.
+void hasta_pila_y_heap(sim::Simulador& placa) {
+  ASSERT_EQ(placa.run_to("__user_initial_stackheap", 0.01).reason, sim::StopReason::Condition);
+  const std::uint32_t vuelta = placa.reg(14) & ~1u;
+  ASSERT_EQ(placa.run_until([&] { return placa.pc() == vuelta; }, 0.01).reason,
+            sim::StopReason::Condition);
+}
+
+TEST(ArranquePruebas, RunTimeStartCopiesDataAndClearsBss) {
+  sim::Simulador placa(kImagen);
+  const std::uint32_t datos = placa.symbol("__data_start");
+  const std::uint32_t fin_datos = placa.symbol("__data_end");
+  const std::uint32_t bss = placa.symbol("__bss_start");
+  const std::uint32_t fin_bss = placa.symbol("__bss_end");
+  ASSERT_LT(datos, fin_datos) << "the image has initialised data";
+  ASSERT_LT(bss, fin_bss);
+  const std::vector<std::uint8_t> basura(fin_bss - datos, 0xA5);
+  placa.write_memory(datos, basura.data(), basura.size());
+
+  hasta_pila_y_heap(placa);
+  std::vector<std::uint8_t> en_ram(fin_datos - datos), en_flash(fin_datos - datos);
+  placa.read_memory(datos, en_ram.data(), en_ram.size());
+  placa.read_memory(placa.symbol("__data_load"), en_flash.data(), en_flash.size());
+  EXPECT_EQ(en_ram, en_flash);
+  std::vector<std::uint8_t> ceros(fin_bss - bss);
+  placa.read_memory(bss, ceros.data(), ceros.size());
+  EXPECT_EQ(ceros, std::vector<std::uint8_t>(fin_bss - bss, 0));
+}
+
+TEST(ArranquePruebas, TheStackHeapRoutineGivesAnEmptyHeapBesideTheStack) {
+  sim::Simulador placa(kImagen);
+  hasta_pila_y_heap(placa);
+  EXPECT_EQ(placa.reg(0), placa.symbol("Heap_Mem"));
+  EXPECT_EQ(placa.reg(1), placa.symbol("Stack_Mem") + 1024);
+  EXPECT_EQ(placa.reg(2), placa.reg(0)) << "heap limit == heap base";
+  EXPECT_EQ(placa.reg(3), placa.symbol("Stack_Mem"));
+  ASSERT_EQ(placa.run_to("main", 0.01).reason, sim::StopReason::Condition);
+  EXPECT_EQ(placa.reg(13), placa.symbol("Stack_Mem") + 1024) << "main starts on an empty stack";
+  EXPECT_EQ(placa.read<std::uint32_t>("PeripheralClock"), 60000000u);
+}
+
+TEST_F(PruebasFirmware, AStrayEnabledInterruptParksInTheDefaultHandler) {
+  placa.call("timer_inicializar", {kTim1});
+  placa.call("timer_iniciar_ciclos_ms", {kTim1, 5u});
+  placa.write<std::uint32_t>(kNvicIser, 1u << kTimer1Irq);
+  const auto r = placa.run_for(0.1);
+  ASSERT_EQ(r.reason, sim::StopReason::Parked);
+  // Every default interrupt name is this one address.
+  EXPECT_EQ(placa.parking()->pc & ~1u, placa.symbol("Default_Handler"));
+  EXPECT_EQ(placa.parking()->exception, 16 + kTimer1Irq);
+}
+
+TEST_F(PruebasFirmware, AFaultParksInItsOwnHandler) {
+  // The configurable faults are disabled after reset, so an undefined
+  // instruction and a read of unmapped memory both end in the hard fault's
+  // handler.
+  const std::uint16_t udf = 0xDE00;
+  const std::uint16_t ldr_r0_r0 = 0x6800;  // with r0 = 0x60000000, outside the map
+  for (const std::uint16_t instruccion : {udf, ldr_r0_r0}) {
+    SCOPED_TRACE(instruccion);
+    sim::Simulador otra(kImagen);
+    otra.run_to("main", 0.01);
+    otra.write<std::uint16_t>(kLibre, instruccion);
+    otra.set_reg(0, 0x60000000);
+    otra.set_reg(15, kLibre | 1);
+    EXPECT_EQ(otra.run_for(0.01).reason, sim::StopReason::Fault);
+    ASSERT_TRUE(otra.parking());
+    EXPECT_EQ(otra.parking()->function, "HardFault_Handler");
+  }
+}
+
+TEST_F(PruebasFirmware, AFailedDriverCheckStopsWithItsMessage) {
+  try {
+    placa.call("timer_inicializar", {0x400FC0C4u});
+    FAIL() << "the check did not stop";
+  } catch (const sim::ErrorStopped& e) {
+    EXPECT_EQ(e.info.file, "temporizador.cpp");
+    EXPECT_EQ(e.info.function, "timer_inicializar");
+    EXPECT_EQ(e.info.message, "timer_regs incorrecto");
+  }
+}
+
+TEST_F(PruebasFirmware, TimerDelayEndsStoppedWithTheMatchFlagStillSet) {
+  placa.call("timer_inicializar", {kTim2});
+  placa.write<std::uint32_t>(kTim2 + kMcr, 0x200);  // interrupt on match 3, kept by the delay
+  const double antes = placa.time();
+  placa.call("timer_retardo_ms", {kTim2, 5u});
+  EXPECT_NEAR(placa.time() - antes, 0.005, 0.0001);
+  EXPECT_EQ(reg_timer(kTim2, kIr) & 1, 1u);
+  EXPECT_EQ(reg_timer(kTim2, kTcr) & 1, 0u);
+  EXPECT_EQ(reg_timer(kTim2, kTc), 0u);
+  EXPECT_EQ(reg_timer(kTim2, kMcr), 0x207u);
+}
+
+TEST_F(PruebasFirmware, TimerCyclesEndOncePerPeriod) {
+  placa.call("timer_inicializar", {kTim1});
+  placa.call("timer_iniciar_ciclos_us", {kTim1, 50u});
+  placa.call("timer_esperar_fin_ciclo", {kTim1});
+  const double primero = placa.time();
+  placa.call("timer_esperar_fin_ciclo", {kTim1});
+  placa.call("timer_esperar_fin_ciclo", {kTim1});
+  EXPECT_NEAR(placa.time() - primero, 100e-6, 2e-6);
+  EXPECT_EQ(reg_timer(kTim1, kTcr) & 1, 1u) << "cycles go on";
+}
+
+TEST_F(PruebasFirmware, ConvertsTheVoltageSetOnAnAdcChannel) {
+  const struct {
+    unsigned canal;
+    double voltios;
+    std::uint32_t resultado;
+  } casos[] = {{0, 1.65, 2048}, {4, 0.0, 0}, {2, 3.3, 4095}, {7, 0.825, 1024}};
+  placa.call("adc_inicializar", {12000000u, 0xFFu});
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.canal);
+    placa.set_adc_voltage(c.canal, c.voltios);
+    const auto r = placa.call("adc_convertir", {static_cast<std::uint32_t>(c.canal)});
+    EXPECT_NEAR(static_cast<double>(r.as_u32()), c.resultado, 1.0);
+  }
+  EXPECT_FLOAT_EQ(placa.call("adc_traducir_a_tension", {2048u}).as_float(), 1.65f);
+}
+
+TEST_F(PruebasFirmware, ThermistorConversionGivesTheWorkedValuesOnTheTarget) {
+  const struct {
+    float voltios;
+    float grados;
+  } casos[] = {{0.5f, 69.46495f},  {1.0f, 45.13887f},   {1.65f, 25.023577f}, {2.0f, 15.477544f},
+               {2.5f, 0.8818889f}, {3.0f, -20.504656f}, {0.0f, -273.16f}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.voltios);
+    const float t = placa.call("ntc_traducir_tension_a_temperatura", {c.voltios}).as_float();
+    EXPECT_FLOAT_EQ(t, c.grados);
+  }
+  for (const float fuera : {-0.1f, 3.5f}) {
+    EXPECT_TRUE(std::isnan(placa.call("ntc_traducir_tension_a_temperatura", {fuera}).as_float()));
+  }
+}
+
+}  // namespace
