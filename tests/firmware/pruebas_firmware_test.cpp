@@ -123,6 +123,58 @@ TEST_F(PruebasFirmware, AFailedDriverCheckStopsWithItsMessage) {
   }
 }
 
+// The simulator stops every run at the entry of parar_con_error. To see what
+// the error stop itself does, carry out its first instruction (a push of
+// the registers it keeps) here and let the board run on from the next one.
+void pasar_la_entrada_de_la_parada(sim::Simulador& placa) {
+  const std::uint32_t pc = placa.pc();
+  const auto push = placa.read<std::uint16_t>(pc);
+  ASSERT_EQ(push & 0xFE00, 0xB400) << "parar_con_error starts with a 16-bit push";
+  std::vector<unsigned> registros;
+  for (unsigned r = 0; r < 8; ++r) {
+    if ((push & (1u << r)) != 0) registros.push_back(r);
+  }
+  if ((push & 0x100) != 0) registros.push_back(14);
+  std::uint32_t sp = placa.reg(13) - 4 * static_cast<std::uint32_t>(registros.size());
+  placa.set_reg(13, sp);
+  for (const unsigned r : registros) {
+    placa.write<std::uint32_t>(sp, placa.reg(r));
+    sp += 4;
+  }
+  placa.set_reg(15, (pc + 2) | 1);
+}
+
+// A driver check that fails, before and after the application brought the
+// LCD up: the report shows on the LCD and the processor stays in the stop
+// with interrupts masked.
+TEST(ParadaConError, AFailedDriverCheckShowsItsReportOnTheLcdAndHalts) {
+  for (const char* hasta : {"main", "leds_inicializar"}) {
+    SCOPED_TRACE(hasta);
+    sim::Simulador placa(kImagen);
+    ASSERT_EQ(placa.run_to(hasta, 0.01).reason, sim::StopReason::Condition);
+    placa.set_reg(0, 0x400FC0C4);  // not a timer
+    placa.set_reg(15, placa.symbol("timer_inicializar") | 1);
+    ASSERT_EQ(placa.run_for(0.01).reason, sim::StopReason::ErrorStop);
+    const int linea = placa.error_stop()->line;
+    pasar_la_entrada_de_la_parada(placa);
+    placa.run_for(0.05);
+    EXPECT_EQ(placa.symbol_at(placa.pc()), "parar_con_error");
+    EXPECT_TRUE(placa.primask());
+    const struct {
+      unsigned fila;
+      std::string texto;
+    } lineas[] = {{0, "Fichero: temporizador.cpp"},
+                  {1, "Funci\xF3n: timer_inicializar"},
+                  {2, "L\xEDnea: " + std::to_string(linea)},
+                  {3, "Mensaje: timer_regs incorrecto"}};
+    for (const auto& l : lineas) {
+      EXPECT_EQ(
+          placa.read_screen(0, 0, 272 - 64 + 16 * l.fila, static_cast<unsigned>(l.texto.size())),
+          l.texto);
+    }
+  }
+}
+
 TEST_F(PruebasFirmware, TimerDelayEndsStoppedWithTheMatchFlagStillSet) {
   placa.call("timer_inicializar", {kTim2});
   placa.write<std::uint32_t>(kTim2 + kMcr, 0x200);  // interrupt on match 3, kept by the delay
