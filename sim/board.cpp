@@ -3,9 +3,9 @@
 #include <cxxabi.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -24,12 +24,11 @@ constexpr unsigned kMaxSettleRounds = 100000;
 constexpr std::uint32_t kStopPad = kCallReturn.base + 0x100;
 
 constexpr std::array<const char*, 41> kIrqNames = {
-    "WDT",   "TIMER0", "TIMER1", "TIMER2", "TIMER3", "UART0", "UART1",       "UART2",
-    "UART3", "PWM1",   "I2C0",   "I2C1",   "I2C2",   "",      "SSP0",        "SSP1",
-    "PLL0",  "RTC",    "EINT0",  "EINT1",  "EINT2",  "EINT3", "ADC",         "BOD",
-    "USB",   "CAN",    "DMA",    "I2S",    "ENET",   "MCI",   "MCPWM",       "QEI",
-    "PLL1",  "USBActivity", "CANActivity", "UART4", "SSP2", "LCD",  "GPIO", "PWM0",
-    "EEPROM"};
+    "WDT",   "TIMER0", "TIMER1", "TIMER2", "TIMER3", "UART0", "UART1",       "UART2",       "UART3",
+    "PWM1",  "I2C0",   "I2C1",   "I2C2",   "",       "SSP0",  "SSP1",        "PLL0",        "RTC",
+    "EINT0", "EINT1",  "EINT2",  "EINT3",  "ADC",    "BOD",   "USB",         "CAN",         "DMA",
+    "I2S",   "ENET",   "MCI",    "MCPWM",  "QEI",    "PLL1",  "USBActivity", "CANActivity", "UART4",
+    "SSP2",  "LCD",    "GPIO",   "PWM0",   "EEPROM"};
 
 uc_engine* open_emulator() {
   uc_engine* uc = nullptr;
@@ -85,8 +84,8 @@ void Board::set_up_emulator() {
   uc_hook_add(uc_, &hook, UC_HOOK_BLOCK, reinterpret_cast<void*>(&Board::block_hook), this, 1, 0);
   uc_hook_add(uc_, &hook, UC_HOOK_INTR, reinterpret_cast<void*>(&Board::interrupt_hook), this, 1,
               0);
-  uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID,
-              reinterpret_cast<void*>(&Board::invalid_memory_hook), this, 1, 0);
+  uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(&Board::invalid_memory_hook),
+              this, 1, 0);
   // Unmasking does not end a translated block: look right after each place
   // that may unmask, so the interrupt is taken there.
   for (const Segment& s : image_.segments()) {
@@ -189,12 +188,22 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
   RunResult result;
   result.time = seconds();
   switch (stop_) {
-    case Stop::ErrorStop: result.reason = StopReason::ErrorStop; break;
-    case Stop::Fault: result.reason = StopReason::Fault; break;
-    case Stop::Parked: result.reason = StopReason::Parked; break;
+    case Stop::ErrorStop:
+      result.reason = StopReason::ErrorStop;
+      break;
+    case Stop::Fault:
+      result.reason = StopReason::Fault;
+      break;
+    case Stop::Parked:
+      result.reason = StopReason::Parked;
+      break;
     case Stop::Condition:
-    case Stop::CallReturned: result.reason = StopReason::Condition; break;
-    default: result.reason = StopReason::TimeReached; break;
+    case Stop::CallReturned:
+      result.reason = StopReason::Condition;
+      break;
+    default:
+      result.reason = StopReason::TimeReached;
+      break;
   }
   return result;
 }
@@ -263,8 +272,8 @@ bool Board::take_exception_if_due(std::uint32_t return_address) {
 void Board::on_idle_loop(std::uint32_t address) {
   const int priority = exceptions_.execution_priority();
   const unsigned e = nvic_.current();
-  const bool for_good = !future_events() || (!nvic_.any_irq_could_preempt(priority) &&
-                                             watch_.last_pass_read_nothing());
+  const bool for_good = !future_events() ||
+                        (!nvic_.any_irq_could_preempt(priority) && watch_.last_pass_read_nothing());
   if (for_good) parking_ = make_parking(address);
   // A handler that never returns is where the firmware ends; a thread-mode
   // loop is still the application, waiting for inputs that may never come.
@@ -295,17 +304,28 @@ Parking Board::make_parking(std::uint32_t pc) const {
 
 std::string Board::exception_name(unsigned exception) const {
   switch (exception) {
-    case 0: return "thread mode";
-    case kNmi: return "NMI";
-    case kHardFault: return "HardFault";
-    case kMemManage: return "MemManage";
-    case kBusFault: return "BusFault";
-    case kUsageFault: return "UsageFault";
-    case kSvCall: return "SVCall";
-    case kDebugMonitor: return "DebugMonitor";
-    case kPendSv: return "PendSV";
-    case kSysTick: return "SysTick";
-    default: break;
+    case 0:
+      return "thread mode";
+    case kNmi:
+      return "NMI";
+    case kHardFault:
+      return "HardFault";
+    case kMemManage:
+      return "MemManage";
+    case kBusFault:
+      return "BusFault";
+    case kUsageFault:
+      return "UsageFault";
+    case kSvCall:
+      return "SVCall";
+    case kDebugMonitor:
+      return "DebugMonitor";
+    case kPendSv:
+      return "PendSV";
+    case kSysTick:
+      return "SysTick";
+    default:
+      break;
   }
   const unsigned irq = exception - kFirstIrq;
   std::string name = "IRQ " + std::to_string(irq);
@@ -325,8 +345,12 @@ void Board::on_interrupt(std::uint32_t intno) {
   const std::uint32_t pc = cpu_.pc();
   if ((intno == kIntrExceptionExit || intno == kIntrPrefetchAbort) && pc >= kExceptionReturnArea) {
     switch (exceptions_.exception_return(pc | 1)) {
-      case Exceptions::Return::Resumed: now_ += kReturnCycles; break;
-      case Exceptions::Return::TailChained: now_ += kTailChainCycles; break;
+      case Exceptions::Return::Resumed:
+        now_ += kReturnCycles;
+        break;
+      case Exceptions::Return::TailChained:
+        now_ += kTailChainCycles;
+        break;
       case Exceptions::Return::BadReturn:
         fault_ = FaultInfo{"invalid exception return", pc | 1, pc, seconds()};
         stop_ = Stop::Fault;
@@ -395,7 +419,8 @@ void Board::handle_emulator_error(uc_err error) {
                          "execution from " + hex(invalid_address_));
     case UC_ERR_INSN_INVALID:
       return raise_fault(FaultKind::UndefinedInstruction, pc, false, pc, "undefined instruction");
-    default: throw std::runtime_error(std::string("CPU emulator: ") + uc_strerror(error));
+    default:
+      throw std::runtime_error(std::string("CPU emulator: ") + uc_strerror(error));
   }
 }
 
@@ -420,7 +445,8 @@ void Board::capture_error_stop() {
   auto text = [this](std::uint32_t address) {
     std::string s;
     char c = 0;
-    while (s.size() < 512 && memory_->read_memory(address + static_cast<std::uint32_t>(s.size()), &c, 1) &&
+    while (s.size() < 512 &&
+           memory_->read_memory(address + static_cast<std::uint32_t>(s.size()), &c, 1) &&
            c != '\0') {
       s.push_back(c);
     }
@@ -464,7 +490,8 @@ void Board::after_access(const Mapping& m) {
   if (m.peripheral == &nvic_ && options_.fail_on_unmodelled &&
       nvic_.unmodelled().size() != nvic_unmodelled_seen_) {
     nvic_unmodelled_seen_ = nvic_.unmodelled().size();
-    unmodelled_failure_ = "unmodelled register " + nvic_.unmodelled().back() + " at pc " + hex(cpu_.pc());
+    unmodelled_failure_ =
+        "unmodelled register " + nvic_.unmodelled().back() + " at pc " + hex(cpu_.pc());
     uc_emu_stop(uc_);
   }
   const Cycles e = m.peripheral->next_event(now_);

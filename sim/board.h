@@ -42,8 +42,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   // holds or the CPU reaches `stop_at` (an address, 0 for none).
   RunResult run(double until_seconds, const std::function<bool()>* condition,
                 std::uint32_t stop_at);
-  CallResult call(std::uint32_t function, std::initializer_list<CallArg> args,
-                  double max_seconds);
+  CallResult call(std::uint32_t function, std::initializer_list<CallArg> args, double max_seconds);
 
   // Inputs applied when board time reaches `at` (seconds).
   void schedule_pin(Pin pin, bool level, double at);
@@ -108,8 +107,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   static void block_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
   static void mask_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
   static void interrupt_hook(uc_engine* uc, std::uint32_t intno, void* user);
-  static bool invalid_memory_hook(uc_engine* uc, uc_mem_type type, std::uint64_t address,
-                                  int size, std::int64_t value, void* user);
+  static bool invalid_memory_hook(uc_engine* uc, uc_mem_type type, std::uint64_t address, int size,
+                                  std::int64_t value, void* user);
   static std::uint64_t mmio_read(uc_engine* uc, std::uint64_t offset, unsigned size, void* user);
   static void mmio_write(uc_engine* uc, std::uint64_t offset, unsigned size, std::uint64_t value,
                          void* user);
@@ -152,7 +151,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   ClockHistory clock_;
 
   std::vector<std::unique_ptr<Mapping>> mappings_;
-  std::vector<Cycles> events_;  // next event of each mapping's peripheral
+  std::vector<Cycles> events_;     // next event of each mapping's peripheral
   std::vector<Stimulus> stimuli_;  // sorted by (at, order)
   std::uint64_t stimulus_order_ = 0;
 

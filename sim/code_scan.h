@@ -12,7 +12,9 @@
 namespace sim {
 
 // A 32-bit Thumb-2 instruction starts with 0b11101, 0b11110 or 0b11111.
-constexpr bool is_wide_thumb(std::uint16_t first_halfword) { return (first_halfword >> 11) >= 0x1D; }
+constexpr bool is_wide_thumb(std::uint16_t first_halfword) {
+  return (first_halfword >> 11) >= 0x1D;
+}
 static_assert(is_wide_thumb(0xF000) && is_wide_thumb(0xE800) && !is_wide_thumb(0xE7FE));
 
 constexpr std::uint16_t kWfi = 0xBF30;

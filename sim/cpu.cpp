@@ -12,12 +12,16 @@ void Cpu::set(int reg, std::uint32_t value) { uc_reg_write(uc_, reg, &value); }
 
 std::uint32_t Cpu::r(unsigned n) const {
   return n <= 12 ? get(UC_ARM_REG_R0 + static_cast<int>(n))
-                 : get(n == 13 ? UC_ARM_REG_SP : n == 14 ? UC_ARM_REG_LR : UC_ARM_REG_PC);
+                 : get(n == 13   ? UC_ARM_REG_SP
+                       : n == 14 ? UC_ARM_REG_LR
+                                 : UC_ARM_REG_PC);
 }
 
 void Cpu::set_r(unsigned n, std::uint32_t value) {
   if (n == 15) return set_pc(value);
-  set(n <= 12 ? UC_ARM_REG_R0 + static_cast<int>(n) : n == 13 ? UC_ARM_REG_SP : UC_ARM_REG_LR,
+  set(n <= 12   ? UC_ARM_REG_R0 + static_cast<int>(n)
+      : n == 13 ? UC_ARM_REG_SP
+                : UC_ARM_REG_LR,
       value);
 }
 
@@ -42,7 +46,8 @@ CpuSnapshot Cpu::snapshot() const {
   int ids[kCoreCount + kFpCount];
   void* ptrs[kCoreCount + kFpCount];
   for (std::size_t i = 0; i < kCoreCount + kFpCount; ++i) {
-    ids[i] = i < kCoreCount ? kSnapshotRegisters[i] : UC_ARM_REG_S0 + static_cast<int>(i - kCoreCount);
+    ids[i] =
+        i < kCoreCount ? kSnapshotRegisters[i] : UC_ARM_REG_S0 + static_cast<int>(i - kCoreCount);
     ptrs[i] = &s.values[i];
   }
   uc_reg_read_batch(uc_, ids, ptrs, static_cast<int>(kCoreCount + kFpCount));
@@ -56,7 +61,8 @@ void Cpu::restore(const CpuSnapshot& s) {
     // Written through the view that keeps the GE bits.
     set(reg == UC_ARM_REG_APSR ? UC_ARM_REG_XPSR_NZCVQG : reg, s.values[i]);
   }
-  for (std::size_t i = 0; i < kFpCount; ++i) set_s(static_cast<unsigned>(i), s.values[kCoreCount + i]);
+  for (std::size_t i = 0; i < kFpCount; ++i)
+    set_s(static_cast<unsigned>(i), s.values[kCoreCount + i]);
   set_ipsr(s.values[kCoreCount - 1]);
   set(UC_ARM_REG_PC, s.values[15] | 1);
 }

@@ -12,12 +12,12 @@ namespace sim {
 
 // Everything a snapshot holds, in this order.
 inline constexpr int kSnapshotRegisters[] = {
-    UC_ARM_REG_R0,  UC_ARM_REG_R1,  UC_ARM_REG_R2,  UC_ARM_REG_R3,      UC_ARM_REG_R4,
-    UC_ARM_REG_R5,  UC_ARM_REG_R6,  UC_ARM_REG_R7,  UC_ARM_REG_R8,      UC_ARM_REG_R9,
-    UC_ARM_REG_R10, UC_ARM_REG_R11, UC_ARM_REG_R12, UC_ARM_REG_SP,      UC_ARM_REG_LR,
-    UC_ARM_REG_PC,  UC_ARM_REG_APSR,                UC_ARM_REG_CONTROL, UC_ARM_REG_PRIMASK,
-    UC_ARM_REG_BASEPRI, UC_ARM_REG_FAULTMASK,       UC_ARM_REG_FPSCR,   UC_ARM_REG_EPSR,
-    UC_ARM_REG_IPSR};
+    UC_ARM_REG_R0,        UC_ARM_REG_R1,      UC_ARM_REG_R2,      UC_ARM_REG_R3,
+    UC_ARM_REG_R4,        UC_ARM_REG_R5,      UC_ARM_REG_R6,      UC_ARM_REG_R7,
+    UC_ARM_REG_R8,        UC_ARM_REG_R9,      UC_ARM_REG_R10,     UC_ARM_REG_R11,
+    UC_ARM_REG_R12,       UC_ARM_REG_SP,      UC_ARM_REG_LR,      UC_ARM_REG_PC,
+    UC_ARM_REG_APSR,      UC_ARM_REG_CONTROL, UC_ARM_REG_PRIMASK, UC_ARM_REG_BASEPRI,
+    UC_ARM_REG_FAULTMASK, UC_ARM_REG_FPSCR,   UC_ARM_REG_EPSR,    UC_ARM_REG_IPSR};
 inline constexpr std::size_t kCoreCount = std::size(kSnapshotRegisters);
 inline constexpr std::size_t kFpCount = 32;
 

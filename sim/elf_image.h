@@ -14,7 +14,7 @@
 namespace sim {
 
 struct Segment {
-  std::uint32_t address = 0;  // physical (load) address
+  std::uint32_t address = 0;        // physical (load) address
   std::vector<std::uint8_t> bytes;  // file bytes, then zeros up to memsz
 };
 

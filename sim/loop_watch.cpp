@@ -85,7 +85,8 @@ bool LoopWatch::pass_done() {
         fail();
       }
       break;
-    case Phase::None: break;
+    case Phase::None:
+      break;
   }
   previous_cpu_ = now;
   unmodelled_ = unmodelled;

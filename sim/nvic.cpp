@@ -9,14 +9,13 @@ namespace {
 
 constexpr std::uint8_t kImplementedPriorityBits = 0xF8;  // 5 bits
 
-constexpr std::uint32_t kIser = 0x100, kIcer = 0x180, kIspr = 0x200, kIcpr = 0x280,
-                        kIabr = 0x300, kIpr = 0x400, kIprEnd = 0x400 + kIrqCount;
-constexpr std::uint32_t kCpuid = 0xD00, kIcsr = 0xD04, kVtor = 0xD08, kAircr = 0xD0C,
-                        kScr = 0xD10, kCcr = 0xD14, kShpr = 0xD18, kShprEnd = 0xD24,
-                        kShcsr = 0xD24, kCfsr = 0xD28, kHfsr = 0xD2C, kMmfar = 0xD34,
-                        kBfar = 0xD38, kCpacr = 0xD88, kStir = 0xF00, kFpccr = 0xF34,
-                        kFpcar = 0xF38, kFpdscr = 0xF3C, kIctr = 0x004, kSysTickRegs = 0x010,
-                        kSysTickEnd = 0x020;
+constexpr std::uint32_t kIser = 0x100, kIcer = 0x180, kIspr = 0x200, kIcpr = 0x280, kIabr = 0x300,
+                        kIpr = 0x400, kIprEnd = 0x400 + kIrqCount;
+constexpr std::uint32_t kCpuid = 0xD00, kIcsr = 0xD04, kVtor = 0xD08, kAircr = 0xD0C, kScr = 0xD10,
+                        kCcr = 0xD14, kShpr = 0xD18, kShprEnd = 0xD24, kShcsr = 0xD24,
+                        kCfsr = 0xD28, kHfsr = 0xD2C, kMmfar = 0xD34, kBfar = 0xD38, kCpacr = 0xD88,
+                        kStir = 0xF00, kFpccr = 0xF34, kFpcar = 0xF38, kFpdscr = 0xF3C,
+                        kIctr = 0x004, kSysTickRegs = 0x010, kSysTickEnd = 0x020;
 constexpr std::uint32_t kCortexM4r0p1 = 0x410FC241;
 constexpr std::uint32_t kVectKey = 0x05FA;
 
@@ -29,11 +28,10 @@ struct ShcsrBit {
   unsigned exception;
   unsigned bit;
 };
-constexpr ShcsrBit kShcsrActive[] = {{kMemManage, 0},     {kBusFault, 1}, {kUsageFault, 3},
-                                     {kSvCall, 7},        {kDebugMonitor, 8},
-                                     {kPendSv, 10},       {kSysTick, 11}};
-constexpr std::uint32_t kMemFaultEna = 1u << 16, kBusFaultEna = 1u << 17,
-                        kUsgFaultEna = 1u << 18;
+constexpr ShcsrBit kShcsrActive[] = {{kMemManage, 0}, {kBusFault, 1},     {kUsageFault, 3},
+                                     {kSvCall, 7},    {kDebugMonitor, 8}, {kPendSv, 10},
+                                     {kSysTick, 11}};
+constexpr std::uint32_t kMemFaultEna = 1u << 16, kBusFaultEna = 1u << 17, kUsgFaultEna = 1u << 18;
 
 }  // namespace
 
@@ -92,28 +90,46 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
     return systick_[(offset - kSysTickRegs) / 4];
   }
   switch (offset) {
-    case kIctr: return kIrqCount / 32 - 1;
-    case kCpuid: return kCortexM4r0p1;
-    case kIcsr: return icsr();
-    case kVtor: return vtor_;
-    case kAircr: return (0xFA05u << 16) | (prigroup_ << 8);
-    case kScr: return scr_;
-    case kCcr: return ccr_;
-    case kShcsr: return shcsr();
-    case kCfsr: return cfsr_;
-    case kHfsr: return hfsr_;
-    case kMmfar: return mmfar_;
-    case kBfar: return bfar_;
-    case kCpacr: return cpacr_;
-    case kFpccr: return fpccr_;
-    case kFpcar: return fpcar_;
-    case kFpdscr: return fpdscr_;
-    default: record(offset, 'r', 0); return 0;
+    case kIctr:
+      return kIrqCount / 32 - 1;
+    case kCpuid:
+      return kCortexM4r0p1;
+    case kIcsr:
+      return icsr();
+    case kVtor:
+      return vtor_;
+    case kAircr:
+      return (0xFA05u << 16) | (prigroup_ << 8);
+    case kScr:
+      return scr_;
+    case kCcr:
+      return ccr_;
+    case kShcsr:
+      return shcsr();
+    case kCfsr:
+      return cfsr_;
+    case kHfsr:
+      return hfsr_;
+    case kMmfar:
+      return mmfar_;
+    case kBfar:
+      return bfar_;
+    case kCpacr:
+      return cpacr_;
+    case kFpccr:
+      return fpccr_;
+    case kFpcar:
+      return fpcar_;
+    case kFpdscr:
+      return fpdscr_;
+    default:
+      record(offset, 'r', 0);
+      return 0;
   }
 }
 
-void Nvic::write_bitmap(std::array<bool, kIrqCount>& bits, std::uint32_t word,
-                        std::uint32_t value, bool set) {
+void Nvic::write_bitmap(std::array<bool, kIrqCount>& bits, std::uint32_t word, std::uint32_t value,
+                        bool set) {
   for (unsigned bit = 0; bit < 32; ++bit) {
     const unsigned irq = word * 32 + bit;
     if (irq < kIrqCount && (value >> bit & 1)) bits[irq] = set;
@@ -121,8 +137,10 @@ void Nvic::write_bitmap(std::array<bool, kIrqCount>& bits, std::uint32_t word,
 }
 
 void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
-  if (in(offset, kIser, kIser + 0x40)) return write_bitmap(enable_, (offset - kIser) / 4, value, true);
-  if (in(offset, kIcer, kIcer + 0x40)) return write_bitmap(enable_, (offset - kIcer) / 4, value, false);
+  if (in(offset, kIser, kIser + 0x40))
+    return write_bitmap(enable_, (offset - kIser) / 4, value, true);
+  if (in(offset, kIcer, kIcer + 0x40))
+    return write_bitmap(enable_, (offset - kIcer) / 4, value, false);
   if (in(offset, kIspr, kIspr + 0x40) || in(offset, kIcpr, kIcpr + 0x40)) {
     const bool set = offset < kIcpr;
     const unsigned word = (offset - (set ? kIspr : kIcpr)) / 4;
@@ -145,29 +163,54 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
       if (value & (1u << 26)) pend_[kSysTick] = true;
       if (value & (1u << 25)) pend_[kSysTick] = false;
       return;
-    case kVtor: vtor_ = value & 0x3FFFFF80; return;
+    case kVtor:
+      vtor_ = value & 0x3FFFFF80;
+      return;
     case kAircr:
       if (value >> 16 != kVectKey) return;  // writes without the key are ignored
       prigroup_ = (value >> 8) & 7;
       if (value & (1u << 2)) reset_requested_ = true;
       return;
-    case kScr: scr_ = value & 0x16; return;
-    case kCcr: ccr_ = (value & 0x31B) | 0x200; return;
-    case kShcsr: shcsr_enables_ = value & (kMemFaultEna | kBusFaultEna | kUsgFaultEna); return;
-    case kCfsr: cfsr_ &= ~value; return;
-    case kHfsr: hfsr_ &= ~value; return;
-    case kMmfar: mmfar_ = value; return;
-    case kBfar: bfar_ = value; return;
-    case kCpacr: cpacr_ = value & (0xFu << 20); return;
+    case kScr:
+      scr_ = value & 0x16;
+      return;
+    case kCcr:
+      ccr_ = (value & 0x31B) | 0x200;
+      return;
+    case kShcsr:
+      shcsr_enables_ = value & (kMemFaultEna | kBusFaultEna | kUsgFaultEna);
+      return;
+    case kCfsr:
+      cfsr_ &= ~value;
+      return;
+    case kHfsr:
+      hfsr_ &= ~value;
+      return;
+    case kMmfar:
+      mmfar_ = value;
+      return;
+    case kBfar:
+      bfar_ = value;
+      return;
+    case kCpacr:
+      cpacr_ = value & (0xFu << 20);
+      return;
     case kStir:
       if ((value & 0x1FF) < kIrqCount) pend_[kFirstIrq + (value & 0x1FF)] = true;
       return;
-    case kFpccr: fpccr_ = value & 0xC0000000; return;
-    case kFpcar: fpcar_ = value & ~7u; return;
-    case kFpdscr: fpdscr_ = value & 0x07C00000; return;
-    default: record(offset, 'w', value); return;
+    case kFpccr:
+      fpccr_ = value & 0xC0000000;
+      return;
+    case kFpcar:
+      fpcar_ = value & ~7u;
+      return;
+    case kFpdscr:
+      fpdscr_ = value & 0x07C00000;
+      return;
+    default:
+      record(offset, 'w', value);
+      return;
   }
-
 }
 
 std::uint32_t Nvic::icsr() const {
@@ -215,12 +258,21 @@ bool Nvic::pending(unsigned exception) const {
 bool Nvic::enabled(unsigned exception) const {
   if (exception >= kFirstIrq) return exception < kExceptionCount && enable_[exception - kFirstIrq];
   switch (exception) {
-    case kMemManage: return (shcsr_enables_ & kMemFaultEna) != 0;
-    case kBusFault: return (shcsr_enables_ & kBusFaultEna) != 0;
-    case kUsageFault: return (shcsr_enables_ & kUsgFaultEna) != 0;
-    case kNmi: case kHardFault: case kSvCall: case kDebugMonitor: case kPendSv: case kSysTick:
+    case kMemManage:
+      return (shcsr_enables_ & kMemFaultEna) != 0;
+    case kBusFault:
+      return (shcsr_enables_ & kBusFaultEna) != 0;
+    case kUsageFault:
+      return (shcsr_enables_ & kUsgFaultEna) != 0;
+    case kNmi:
+    case kHardFault:
+    case kSvCall:
+    case kDebugMonitor:
+    case kPendSv:
+    case kSysTick:
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -253,7 +305,8 @@ int Nvic::execution_priority(bool primask, std::uint8_t basepri, bool faultmask)
   int p = 256;
   for (unsigned e : stack_) p = std::min(p, group_priority(e));
   const std::uint8_t group_mask = static_cast<std::uint8_t>(0xFF << (prigroup_ + 1));
-  if (basepri & kImplementedPriorityBits) p = std::min(p, basepri & kImplementedPriorityBits & group_mask);
+  if (basepri & kImplementedPriorityBits)
+    p = std::min(p, basepri & kImplementedPriorityBits & group_mask);
   if (primask) p = std::min(p, 0);
   if (faultmask) p = std::min(p, -1);
   return p;
@@ -299,8 +352,10 @@ unsigned Nvic::route_fault(FaultKind kind, std::uint32_t address, bool address_v
                            int current_execution_priority) {
   const auto bits = static_cast<std::uint32_t>(kind);
   unsigned handler = kUsageFault;
-  if (bits & 0xFF) handler = kMemManage;
-  else if (bits & 0xFF00) handler = kBusFault;
+  if (bits & 0xFF)
+    handler = kMemManage;
+  else if (bits & 0xFF00)
+    handler = kBusFault;
   cfsr_ |= bits;
   if (address_valid && handler == kBusFault) {
     bfar_ = address;
@@ -312,12 +367,13 @@ unsigned Nvic::route_fault(FaultKind kind, std::uint32_t address, bool address_v
   }
   if (enabled(handler) && group_priority(handler) < current_execution_priority) return handler;
   if (current_execution_priority <= -1) return 0;  // lockup
-  hfsr_ |= 1u << 30;  // FORCED
+  hfsr_ |= 1u << 30;                               // FORCED
   return kHardFault;
 }
 
 unsigned Nvic::escalate(unsigned exception, int current_execution_priority) {
-  if (enabled(exception) && group_priority(exception) < current_execution_priority) return exception;
+  if (enabled(exception) && group_priority(exception) < current_execution_priority)
+    return exception;
   if (current_execution_priority <= -1) return 0;
   hfsr_ |= 1u << 30;  // FORCED
   return kHardFault;

@@ -35,12 +35,12 @@ inline constexpr std::uint32_t kScsSize = 0x1000;
 
 // Fault status bits (CFSR), set when the core raises a fault.
 enum class FaultKind : std::uint32_t {
-  InstructionAccess = 1u << 0,   // MemManage IACCVIOL: execution from a bad address
-  DataBus = 1u << 9,             // BusFault PRECISERR (BFAR valid)
-  InstructionBus = 1u << 8,      // BusFault IBUSERR
+  InstructionAccess = 1u << 0,  // MemManage IACCVIOL: execution from a bad address
+  DataBus = 1u << 9,            // BusFault PRECISERR (BFAR valid)
+  InstructionBus = 1u << 8,     // BusFault IBUSERR
   UndefinedInstruction = 1u << 16,
-  InvalidState = 1u << 17,       // UsageFault INVSTATE (Thumb bit clear)
-  InvalidPc = 1u << 18,          // UsageFault INVPC (bad EXC_RETURN)
+  InvalidState = 1u << 17,  // UsageFault INVSTATE (Thumb bit clear)
+  InvalidPc = 1u << 18,     // UsageFault INVPC (bad EXC_RETURN)
   NoCoprocessor = 1u << 19,
   Unaligned = 1u << 24,
   DivideByZero = 1u << 25,

@@ -16,7 +16,8 @@ struct Led {
   Pin pin;
   const char* name;
 };
-constexpr Led kLeds[] = {{{1, 18}, "LED1"}, {{0, 13}, "LED2"}, {{1, 13}, "LED3"}, {{2, 19}, "LED4"}};
+constexpr Led kLeds[] = {
+    {{1, 18}, "LED1"}, {{0, 13}, "LED2"}, {{1, 13}, "LED3"}, {{2, 19}, "LED4"}};
 constexpr unsigned kFontCount = 3;
 
 }  // namespace
@@ -52,11 +53,16 @@ std::string Pin::label() const {
 
 const char* to_string(StopReason reason) {
   switch (reason) {
-    case StopReason::TimeReached: return "time reached";
-    case StopReason::Condition: return "condition met";
-    case StopReason::ErrorStop: return "error stop";
-    case StopReason::Fault: return "fault";
-    case StopReason::Parked: return "parked";
+    case StopReason::TimeReached:
+      return "time reached";
+    case StopReason::Condition:
+      return "condition met";
+    case StopReason::ErrorStop:
+      return "error stop";
+    case StopReason::Fault:
+      return "fault";
+    case StopReason::Parked:
+      return "parked";
   }
   return "?";
 }
@@ -111,9 +117,7 @@ bool Simulador::pin_is_output(Pin pin) const {
   return board_->peripherals().pin_is_output(pin.port, pin.bit);
 }
 
-const std::vector<OutputChange>& Simulador::pin_changes() const {
-  return board_->output_changes();
-}
+const std::vector<OutputChange>& Simulador::pin_changes() const { return board_->output_changes(); }
 
 bool Simulador::screenshot(const std::filesystem::path& png) const {
   const auto frame = board_->peripherals().lcd_frame();
@@ -122,8 +126,7 @@ bool Simulador::screenshot(const std::filesystem::path& png) const {
   return true;
 }
 
-std::string Simulador::read_screen(unsigned font, unsigned x, unsigned y,
-                                   unsigned n_chars) const {
+std::string Simulador::read_screen(unsigned font, unsigned x, unsigned y, unsigned n_chars) const {
   const auto frame = board_->peripherals().lcd_frame();
   if (!frame) return {};
   const TextReader reader(board_->memory(), symbol("glcd_fuentes"), kFontCount);
@@ -197,8 +200,7 @@ std::vector<std::string> Simulador::unmodelled_accesses() const {
   std::vector<std::string> lines = board_->nvic().unmodelled();
   for (const RecordedAccess& a : board_->peripherals().unmodelled_accesses()) {
     char line[64];
-    std::snprintf(line, sizeof line, "0x%08X %c 0x%08X", a.address, a.write ? 'w' : 'r',
-                  a.value);
+    std::snprintf(line, sizeof line, "0x%08X %c 0x%08X", a.address, a.write ? 'w' : 'r', a.value);
     lines.emplace_back(line);
   }
   return lines;

@@ -79,8 +79,8 @@ struct FaultInfo {
 // The CPU sits in a loop no event will leave.
 struct Parking {
   std::uint32_t pc = 0;
-  std::string function;   // symbol holding pc ("Default_Handler", "main", ...)
-  unsigned exception = 0; // active exception number (IPSR), 0 in thread mode
+  std::string function;        // symbol holding pc ("Default_Handler", "main", ...)
+  unsigned exception = 0;      // active exception number (IPSR), 0 in thread mode
   std::string exception_name;  // "HardFault", "IRQ 1 (TIMER0)", "thread mode"
   double time = 0;
 };
@@ -161,8 +161,8 @@ class Simulador {
   // `function` (e.g. "main"), or `max_seconds` pass.
   RunResult run_to(const std::string& function, double max_seconds);
 
-  double time() const;   // board time, seconds
-  Cycles cycles() const; // board time, CPU cycles since reset
+  double time() const;    // board time, seconds
+  Cycles cycles() const;  // board time, CPU cycles since reset
   std::uint32_t cpu_hz() const;
   std::uint64_t instructions() const;  // instructions executed (not skipped)
 

@@ -33,7 +33,9 @@ void guest_loop(benchmark::State& state, const char* function, std::uint32_t pas
 }
 
 void BM_RegisterLoop(benchmark::State& state) { guest_loop(state, "bucle_registros", 5'000'000); }
-void BM_MmioPollingLoop(benchmark::State& state) { guest_loop(state, "bucle_perifericos", 1'000'000); }
+void BM_MmioPollingLoop(benchmark::State& state) {
+  guest_loop(state, "bucle_perifericos", 1'000'000);
+}
 void BM_CallLoop(benchmark::State& state) { guest_loop(state, "bucle_llamadas", 200'000); }
 
 void board_time(benchmark::State& state, const std::string& name) {

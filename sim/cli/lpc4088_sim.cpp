@@ -80,7 +80,8 @@ int run(const CommandLine& c) {
   do {
     const double left = c.duration - board.time();
     result = board.run_for(left < chunk ? left : chunk);
-    for (; printed < board.pin_changes().size(); ++printed) print_change(board.pin_changes()[printed]);
+    for (; printed < board.pin_changes().size(); ++printed)
+      print_change(board.pin_changes()[printed]);
     const auto now = std::chrono::steady_clock::now();
     if (std::chrono::duration<double>(now - last_progress).count() > kProgressEverySeconds) {
       std::fprintf(stderr, "[lpc4088-sim] %.3f of %.3f s of board time\n", board.time(),

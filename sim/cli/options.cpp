@@ -25,7 +25,8 @@ double parse_volts(const std::string& text) {
   std::size_t used = 0;
   const double v = parse_number(text, used);
   const std::string unit = text.substr(used);
-  if (!unit.empty() && unit != "V" && unit != "v") throw std::invalid_argument("not volts: " + text);
+  if (!unit.empty() && unit != "V" && unit != "v")
+    throw std::invalid_argument("not volts: " + text);
   return v;
 }
 
@@ -72,8 +73,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       if (used != channel.size() || ch < 0 || ch > 7 || volts.empty()) {
         throw std::invalid_argument("--adc wants CHANNEL=VOLTS, channel 0..7");
       }
-      c.adc.push_back({static_cast<unsigned>(ch), parse_volts(volts),
-                       at.empty() ? 0 : parse_duration(at)});
+      c.adc.push_back(
+          {static_cast<unsigned>(ch), parse_volts(volts), at.empty() ? 0 : parse_duration(at)});
     } else if (a == "--screenshot") {
       c.screenshot = value();
     } else if (a == "--trace") {

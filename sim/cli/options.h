@@ -32,7 +32,7 @@ struct CommandLine {
   std::vector<AdcInput> adc;
   std::optional<std::string> screenshot;
   bool trace = false;
-  bool strict = false;        // fail on unmodelled registers
+  bool strict = false;  // fail on unmodelled registers
   bool idle_skipping = true;
 };
 

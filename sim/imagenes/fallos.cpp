@@ -27,10 +27,18 @@ int main() {
     if ((GPIO_PIN(2) & (1u << 10)) == 0) caso = 1;  // P2.10 low: case 1, from the command line
   }
   switch (caso) {
-    case 1: (void)REG(0x30000000u); break;
-    case 2: REG(0x00000100u) = 1; break;
-    case 3: __asm volatile("udf #0"); break;
-    case 4: reinterpret_cast<void (*)()>(0x30000001u)(); break;
+    case 1:
+      (void)REG(0x30000000u);
+      break;
+    case 2:
+      REG(0x00000100u) = 1;
+      break;
+    case 3:
+      __asm volatile("udf #0");
+      break;
+    case 4:
+      reinterpret_cast<void (*)()>(0x30000001u)();
+      break;
     case 5:
       SCB_SHCSR = 1u << 17;
       (void)REG(0x30000000u);
@@ -39,8 +47,11 @@ int main() {
       SCB_SHCSR = 1u << 18;
       __asm volatile("udf #0");
       break;
-    case 7: __asm volatile("svc #0" ::: "memory"); break;
-    default: break;
+    case 7:
+      __asm volatile("svc #0" ::: "memory");
+      break;
+    default:
+      break;
   }
   hecho = 1;
   for (;;) {

@@ -30,10 +30,10 @@ TEST(Exceptions, PreemptionOrderPrimaskTailChainAndGrouping) {
   const std::uint32_t n = board.read<std::uint32_t>("n_registro");
   std::vector<std::uint32_t> log(n);
   board.read_memory(board.symbol("registro"), log.data(), 4 * n);
-  EXPECT_EQ(log, (std::vector<std::uint32_t>{10, 20, 21, 11,       // preemption
-                                             30, 31, 40, 41, 50,   // lower number first, chained
-                                             60, 70, 71,           // held by PRIMASK
-                                             80, 81, 90, 91}));    // same group
+  EXPECT_EQ(log, (std::vector<std::uint32_t>{10, 20, 21, 11,      // preemption
+                                             30, 31, 40, 41, 50,  // lower number first, chained
+                                             60, 70, 71,          // held by PRIMASK
+                                             80, 81, 90, 91}));   // same group
   EXPECT_EQ(board.read<std::uint32_t>("visto_tras_cpsie"), 12u);
 }
 
@@ -46,12 +46,12 @@ struct FaultCase {
 
 TEST(Exceptions, FaultsReachTheirHandler) {
   const FaultCase cases[] = {
-      {1, "HardFault_Handler", 1u << 9, true},    // read from nowhere: precise bus error
-      {2, "HardFault_Handler", 1u << 9, true},    // write to flash
-      {3, "HardFault_Handler", 1u << 16, true},   // undefined instruction
-      {4, "HardFault_Handler", 1u << 8, true},    // execution from nowhere
-      {5, "BusFault_Handler", 1u << 9, false},    // enabled BusFault takes it
-      {6, "UsageFault_Handler", 1u << 16, false}, // enabled UsageFault takes it
+      {1, "HardFault_Handler", 1u << 9, true},     // read from nowhere: precise bus error
+      {2, "HardFault_Handler", 1u << 9, true},     // write to flash
+      {3, "HardFault_Handler", 1u << 16, true},    // undefined instruction
+      {4, "HardFault_Handler", 1u << 8, true},     // execution from nowhere
+      {5, "BusFault_Handler", 1u << 9, false},     // enabled BusFault takes it
+      {6, "UsageFault_Handler", 1u << 16, false},  // enabled UsageFault takes it
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.caso);

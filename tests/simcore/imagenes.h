@@ -15,7 +15,7 @@ inline std::filesystem::path sim_image(const std::string& name) {
   return std::filesystem::path(SIM_IMAGES) / ("sim_" + name + ".elf");
 }
 
-#define SIM_BOARD(var, name, ...)                                                   \
+#define SIM_BOARD(var, name, ...)                                                 \
   if (!std::filesystem::exists(sim_image(name))) GTEST_SKIP() << "no " << (name); \
   sim::Simulador var(sim_image(name), ##__VA_ARGS__)
 

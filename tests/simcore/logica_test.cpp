@@ -115,9 +115,11 @@ TEST(CommandLine, ParsesDurationsPressesPinsAndAdc) {
   EXPECT_FALSE(c.pins[2].level);
   ASSERT_EQ(c.adc.size(), 1u);
   EXPECT_DOUBLE_EQ(c.adc[0].volts, 1.65);
-  for (const auto& bad : std::vector<std::vector<std::string>>{
-           {}, {"x.elf", "--pin", "P2.22=2"}, {"x.elf", "--press", "P7.1@1s"},
-           {"x.elf", "--adc", "9=1V"}, {"x.elf", "--bogus"}}) {
+  for (const auto& bad : std::vector<std::vector<std::string>>{{},
+                                                               {"x.elf", "--pin", "P2.22=2"},
+                                                               {"x.elf", "--press", "P7.1@1s"},
+                                                               {"x.elf", "--adc", "9=1V"},
+                                                               {"x.elf", "--bogus"}}) {
     EXPECT_THROW(cli::parse_command_line(bad), std::invalid_argument);
   }
 }

@@ -34,7 +34,7 @@ TEST(Peripherals, FallingEdgesInterruptAndAreCleared) {
   SIM_BOARD(board, "perifericos");
   const Pin p{2, 10};
   board.set_pin(p, false, 0.0020);
-  board.set_pin(p, true, 0.0030);   // rising: not enabled
+  board.set_pin(p, true, 0.0030);  // rising: not enabled
   board.set_pin(p, false, 0.0040);
   board.run_for(0.0035);
   EXPECT_EQ(board.read<std::uint32_t>("flancos"), 1u);
