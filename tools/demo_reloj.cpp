@@ -1,11 +1,13 @@
 // demo_reloj IMAGES_DIR OUTPUT.png
 //
 // Runs the clock image on the simulated board for six seconds with a stop
-// (P2.27 at 2.5 s) and a resume (P2.25 at 4.2 s) and P2.22 pulled low for a
-// while; prints every time the LCD shows, the LED changes and the cycles
-// TIMER0_IRQHandler takes per tick, and writes a PNG of the LCD.
+// (P2.27 at 2.5 s), a resume (P2.25 at 4.2 s) and P2.22 low from 1.2 s to
+// 3.4 s; prints every time the LCD shows (sampled every 50 ms), the LED
+// changes and the cycles TIMER0_IRQHandler takes per tick, and writes a PNG
+// of the LCD.
 #include <cstdio>
 #include <exception>
+#include <iterator>
 #include <string>
 
 #include "simulador.h"
@@ -14,6 +16,29 @@ namespace {
 
 constexpr double kDuracion = 6.0;
 constexpr double kPaso = 0.05;
+
+struct Entrada {
+  double en;
+  const char* pin;
+  bool nivel;
+  const char* que;
+};
+
+// In time order; the buttons are pressed (low) for 50 ms.
+constexpr Entrada kEntradas[] = {{1.2, "P2.22", false, "P2.22 low"},
+                                 {2.5, "P2.27", false, "P2.27 pressed (stop)"},
+                                 {2.55, "P2.27", true, nullptr},
+                                 {3.4, "P2.22", true, "P2.22 high"},
+                                 {4.2, "P2.25", false, "P2.25 pressed (resume)"},
+                                 {4.25, "P2.25", true, nullptr}};
+
+void imprimir_entradas(double hasta, std::size_t& impresas) {
+  for (; impresas < std::size(kEntradas) && kEntradas[impresas].en <= hasta; ++impresas) {
+    if (kEntradas[impresas].que != nullptr) {
+      std::printf("%9.3f s  %s\n", kEntradas[impresas].en, kEntradas[impresas].que);
+    }
+  }
+}
 
 void imprimir_leds(const sim::Simulador& placa, std::size_t& impresos) {
   const auto& cambios = placa.pin_changes();
@@ -42,17 +67,16 @@ int main(int argc, char** argv) {
   try {
     const std::string imagen = std::string(argv[1]) + "/reloj.elf";
     sim::Simulador placa(imagen);
-    placa.press(sim::Pin::parse("P2.27"), 2.5);
-    placa.press(sim::Pin::parse("P2.25"), 4.2);
-    placa.set_pin(sim::Pin::parse("P2.22"), false, 1.2);
-    placa.set_pin(sim::Pin::parse("P2.22"), true, 3.4);
-    std::printf("  board time  event\n");
-    std::printf("%9.3f s  P2.27 pressed (stop)\n%9.3f s  P2.25 pressed (resume)\n", 2.5, 4.2);
-    std::printf("%9.3f s  P2.22 low\n%9.3f s  P2.22 high\n", 1.2, 3.4);
+    for (const auto& e : kEntradas) {
+      placa.set_pin(sim::Pin::parse(e.pin), e.nivel, e.en);
+    }
+    std::printf("board time  event\n");
     std::string mostrada;
     std::size_t leds = 0;
+    std::size_t entradas = 0;
     while (placa.time() < kDuracion) {
       const auto r = placa.run_for(kPaso);
+      imprimir_entradas(placa.time(), entradas);
       imprimir_leds(placa, leds);
       const std::string hora = placa.read_screen(2, 0, 0, 8);
       if (hora != mostrada) {
