@@ -218,9 +218,11 @@ BMP_STATUS LeerPixeles(Imagen& img, FILE* f, const Disposicion& d) {
   bmp.Data_ubicado = img.pixeles.get();
   bmp.Data = Ubicar(bmp.Data_ubicado);
   if (!LeerEn(f, d.inicio_datos, bmp.Data, d.bytes_datos)) return BMP_FILE_INVALID;
-  // Rows without bytes (width 0) need no flip, however many a header claims.
-  if (d.invertida && d.bytes_datos > 0) {
-    VoltearFilas(bmp.Data, d.bytes_datos / bmp.Header.Height, bmp.Header.Height);
+  // Rows without bytes (width 0) need no flip, however many a header claims:
+  // a billion empty rows would otherwise be swapped one by one.
+  const UINT bytes_por_fila = d.bytes_datos / bmp.Header.Height;
+  if (d.invertida && bytes_por_fila > 0) {
+    VoltearFilas(bmp.Data, bytes_por_fila, bmp.Header.Height);
   }
   return BMP_OK;
 }

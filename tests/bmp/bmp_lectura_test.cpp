@@ -196,10 +196,14 @@ TEST(OtrasDisposiciones, TopDownRowsAreFlippedIntoBottomUp) {
 TEST(OtrasDisposiciones, AnImageWithoutPixelsRejectsEveryCoordinate) {
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Ruta("vacia.bmp");
-  // Bottom-up and top-down, the latter with 2^31 - 1 empty rows to flip.
-  for (const UINT alto : {5u, 0x80000001u}) {
+  // Bottom-up and top-down, the latter with 2^31 - 1 or about 2^30 empty rows
+  // to flip, also when the header claims some data bytes all the same.
+  const std::tuple<UINT, UINT> casos[] = {{5u, 0u}, {0x80000001u, 0u}, {0xBFFFFF00u, 16u}};
+  for (const auto& [alto, bytes_datos] : casos) {
     SCOPED_TRACE(alto);
-    EscribirArchivo(ruta, BytesCabecera({.width = 0, .height = alto}));
+    Bytes archivo = BytesCabecera({.width = 0, .height = alto, .image_size = bytes_datos});
+    archivo.resize(archivo.size() + bytes_datos, 0x11);
+    EscribirArchivo(ruta, archivo);
     BmpPtr bmp(BMP_ReadFile(ruta.c_str()));
     ASSERT_NE(bmp, nullptr) << BMP_GetErrorDescription();
     EXPECT_EQ(reinterpret_cast<uintptr_t>(bmp->Data) % 32, 16u);
