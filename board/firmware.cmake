@@ -3,16 +3,13 @@
 # fonts, LEDs, block painter, error stop) and the flashable images.
 
 set(FW_LINKER_SCRIPT ${LAB_ROOT}/board/lpc4088.ld)
-set(FW_CONSOLE_FONTS
-  /usr/share/consolefonts/Uni2-Terminus16.psf.gz
-  /usr/share/consolefonts/Uni2-Terminus24x12.psf.gz
-  /usr/share/consolefonts/Uni2-Terminus32x16.psf.gz)
+include(${LAB_ROOT}/board/fuentes.cmake)
 set(FW_FUENTES_CPP ${CMAKE_BINARY_DIR}/generado/glcd_fuentes.cpp)
 
 add_custom_command(OUTPUT ${FW_FUENTES_CPP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generado
-  COMMAND ${LAB_HOST_TOOLS_DIR}/fuentes_glcd ${FW_FUENTES_CPP} ${FW_CONSOLE_FONTS}
-  DEPENDS ${LAB_HOST_TOOLS_DIR}/fuentes_glcd ${FW_CONSOLE_FONTS}
+  COMMAND ${LAB_HOST_TOOLS_DIR}/fuentes_glcd ${FW_FUENTES_CPP} ${LAB_CONSOLE_FONTS}
+  DEPENDS ${LAB_HOST_TOOLS_DIR}/fuentes_glcd ${LAB_CONSOLE_FONTS}
   COMMENT "Generating the LCD fonts"
   VERBATIM)
 

@@ -27,23 +27,32 @@ const uint8_t* glifo(const font_t& f, uint8_t caracter) {
   return f.datos + (c - f.primer_caracter) * f.pixels_alto * bytes_por_fila;
 }
 
-// Every pixel of the cell: set bits in the text colour, clear ones in the
-// background; the parts off the screen are skipped.
+// The part [desde, hasta) of a cell side `largo` pixels long, starting at
+// `inicio`, that falls within [0, limite).
+void visible(int32_t inicio, uint32_t largo, int32_t limite, uint32_t& desde, uint32_t& hasta) {
+  const int64_t primero = -int64_t{inicio};
+  const int64_t ultimo = int64_t{limite} - inicio;
+  desde = primero <= 0 ? 0 : primero >= largo ? largo : static_cast<uint32_t>(primero);
+  hasta = ultimo <= 0 ? 0 : ultimo >= largo ? largo : static_cast<uint32_t>(ultimo);
+}
+
+// Every pixel of the cell on the screen: set bits in the text colour, clear
+// ones in the background.
 void dibujar_caracter(void* contexto, char caracter) {
   Cursor& cursor = *static_cast<Cursor*>(contexto);
   const font_t& f = *cursor.fuente;
   const uint8_t* datos = glifo(f, static_cast<uint8_t>(caracter));
   const uint32_t bytes_por_fila = (f.pixels_ancho + 7) / 8;
-  for (uint32_t fila = 0; fila < f.pixels_alto; ++fila) {
-    const int64_t y = int64_t{cursor.y} + fila;
-    for (uint32_t columna = 0; columna < f.pixels_ancho; ++columna) {
-      const int64_t x = int64_t{cursor.x} + columna;
-      if (x < 0 || x >= GLCD_TAMANO_X || y < 0 || y >= GLCD_TAMANO_Y) {
-        continue;
-      }
-      const uint8_t byte = datos[fila * bytes_por_fila + columna / 8];
-      const bool activo = (byte & (0x80u >> (columna % 8))) != 0;
-      glcd_marco[y][x] = activo ? cursor.color : cursor.fondo;
+  uint32_t columna0, columna1, fila0, fila1;
+  visible(cursor.x, f.pixels_ancho, GLCD_TAMANO_X, columna0, columna1);
+  visible(cursor.y, f.pixels_alto, GLCD_TAMANO_Y, fila0, fila1);
+  for (uint32_t fila = fila0; fila < fila1 && columna0 < columna1; ++fila) {
+    const uint8_t* bits = datos + fila * bytes_por_fila;
+    uint16_t* pixel = &glcd_marco[cursor.y + static_cast<int32_t>(fila)]
+                                 [cursor.x + static_cast<int32_t>(columna0)];
+    for (uint32_t columna = columna0; columna < columna1; ++columna) {
+      const bool activo = (bits[columna / 8] & (0x80u >> (columna % 8))) != 0;
+      *pixel++ = activo ? cursor.color : cursor.fondo;
     }
   }
   // Saturates instead of wrapping round to the left of the screen.
