@@ -29,7 +29,6 @@ struct Frame {
 class Lcd final : public Peripheral {
  public:
   static constexpr std::uint32_t kBase = 0x20088000;
-  static constexpr unsigned kIrq = 37;
   static constexpr std::uint32_t kUpBase = 0x010;
   static constexpr std::uint32_t kLpBase = 0x014;
   static constexpr std::uint32_t kCtrl = 0x018;
