@@ -1,11 +1,8 @@
 #include "board.h"
 
-#include <cxxabi.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -41,15 +38,6 @@ uc_engine* open_emulator() {
     throw std::runtime_error("the CPU emulator has no Cortex-M4");
   }
   return uc;
-}
-
-std::string demangle(const std::string& name) {
-  int status = 0;
-  char* plain = abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status);
-  if (status != 0 || plain == nullptr) return name;
-  std::string result = plain;
-  std::free(plain);
-  return result;
 }
 
 std::string hex(std::uint32_t v) {
@@ -295,7 +283,7 @@ bool Board::future_events() const {
 Parking Board::make_parking(std::uint32_t pc) const {
   Parking p;
   p.pc = pc;
-  if (const Symbol* s = image_.containing(pc)) p.function = demangle(s->name);
+  if (const Symbol* s = image_.containing(pc)) p.function = s->name;
   p.exception = nvic_.current();
   p.exception_name = exception_name(p.exception);
   p.time = seconds();

@@ -107,7 +107,14 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
       s.size = static_cast<std::uint32_t>(sym.st_size);
       const std::string plain = plain_name(s.name);
       if (!plain.empty()) aliases.push_back({plain, s});
-      add_symbol(std::move(s), GELF_ST_BIND(sym.st_info) != STB_LOCAL);
+      add_symbol(s, GELF_ST_BIND(sym.st_info) != STB_LOCAL);
+      if (!plain.empty()) {
+        // Where an address is reported, the readable name.
+        if (auto at = by_address_.find(s.address);
+            at != by_address_.end() && at->second.name == s.name) {
+          at->second.name = plain;
+        }
+      }
     }
   }
   // Plain names of C++ symbols, only where no symbol has that name itself.

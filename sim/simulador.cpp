@@ -188,6 +188,7 @@ CallResult Simulador::call(const std::string& function, std::initializer_list<Ca
 const std::optional<ErrorStopInfo>& Simulador::error_stop() const { return board_->error_stop(); }
 const std::optional<FaultInfo>& Simulador::fault() const { return board_->fault(); }
 std::optional<Parking> Simulador::parking() const { return board_->parking(); }
+bool Simulador::sleeping() const { return board_->sleeping(); }
 
 bool Simulador::irq_enabled(unsigned irq) const { return board_->nvic().enabled(kFirstIrq + irq); }
 bool Simulador::irq_pending(unsigned irq) const { return board_->nvic().pending(kFirstIrq + irq); }

@@ -236,7 +236,10 @@ class Simulador {
   // --- what happened ----------------------------------------------------------
   const std::optional<ErrorStopInfo>& error_stop() const;
   const std::optional<FaultInfo>& fault() const;
-  std::optional<Parking> parking() const;  // set while parked
+  // Set while parked: in a handler no event can leave (the run stopped), or
+  // in thread mode with nothing left that could ever happen.
+  std::optional<Parking> parking() const;
+  bool sleeping() const;  // waiting in WFI
   // Interrupt controller (device IRQ numbers).
   bool irq_enabled(unsigned irq) const;
   bool irq_pending(unsigned irq) const;

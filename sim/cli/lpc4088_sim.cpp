@@ -52,10 +52,14 @@ int report_end(const sim::Simulador& board, const sim::RunResult& result) {
                   p ? p->pc : 0);
       return p && p->exception != 0 ? 3 : 0;
     }
-    default:
-      std::printf("end: still running at %.6f s, pc 0x%08X in %s\n", result.time, board.pc(),
-                  board.symbol_at(board.pc()).c_str());
+    default: {
+      const char* how = board.sleeping()  ? " (asleep in WFI)"
+                        : board.parking() ? " (in a loop nothing can change any more)"
+                                          : "";
+      std::printf("end: still running at %.6f s, pc 0x%08X in %s%s\n", result.time, board.pc(),
+                  board.symbol_at(board.pc()).c_str(), how);
       return 0;
+    }
   }
 }
 
