@@ -1,6 +1,7 @@
 #include "memory_map.h"
 
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -8,8 +9,8 @@ namespace sim {
 
 MemoryMap::MemoryMap(uc_engine* uc, const ElfImage& image) {
   for (const MemoryRegion& r : kRegions) {
-    Mapped m{r, std::make_unique<std::uint8_t[]>(r.size)};
-    std::memset(m.bytes.get(), 0, r.size);
+    Mapped m{r, decltype(Mapped::bytes)(static_cast<std::uint8_t*>(std::calloc(r.size, 1)))};
+    if (!m.bytes) throw std::bad_alloc();
     const std::uint32_t perms = r.writable ? UC_PROT_ALL : UC_PROT_READ | UC_PROT_EXEC;
     if (uc_mem_map_ptr(uc, r.base, r.size, perms, m.bytes.get()) != UC_ERR_OK) {
       throw std::runtime_error(std::string("cannot map ") + r.name);

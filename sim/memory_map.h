@@ -7,6 +7,7 @@
 #include <unicorn/unicorn.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -58,7 +59,11 @@ class MemoryMap final : public MemoryBus {
  private:
   struct Mapped {
     MemoryRegion region;
-    std::unique_ptr<std::uint8_t[]> bytes;
+    // calloc'ed: the host hands out zero pages only as the firmware touches them.
+    struct Free {
+      void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t[], Free> bytes;
   };
   const Mapped* find(std::uint32_t address, std::size_t size) const;
 
