@@ -220,9 +220,9 @@ BMP_STATUS LeerPixeles(Imagen& img, FILE* f, const Disposicion& d) {
   if (!LeerEn(f, d.inicio_datos, bmp.Data, d.bytes_datos)) return BMP_FILE_INVALID;
   // Rows without bytes (width 0) need no flip, however many a header claims:
   // a billion empty rows would otherwise be swapped one by one.
-  const UINT bytes_por_fila = d.bytes_datos / bmp.Header.Height;
-  if (d.invertida && bytes_por_fila > 0) {
-    VoltearFilas(bmp.Data, bytes_por_fila, bmp.Header.Height);
+  if (d.invertida) {  // so Height is at least 1
+    const UINT bytes_por_fila = d.bytes_datos / bmp.Header.Height;
+    if (bytes_por_fila > 0) VoltearFilas(bmp.Data, bytes_por_fila, bmp.Header.Height);
   }
   return BMP_OK;
 }

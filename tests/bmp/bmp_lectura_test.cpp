@@ -198,10 +198,12 @@ TEST(OtrasDisposiciones, AnImageWithoutPixelsRejectsEveryCoordinate) {
   const std::string ruta = carpeta.Ruta("vacia.bmp");
   // Bottom-up and top-down, the latter with 2^31 - 1 or about 2^30 empty rows
   // to flip, also when the header claims some data bytes all the same.
-  const std::tuple<UINT, UINT> casos[] = {{5u, 0u}, {0x80000001u, 0u}, {0xBFFFFF00u, 16u}};
-  for (const auto& [alto, bytes_datos] : casos) {
+  // No rows at all is the other way to have no pixels.
+  const std::tuple<UINT, UINT, UINT> casos[] = {
+      {0u, 5u, 0u}, {0u, 0x80000001u, 0u}, {0u, 0xBFFFFF00u, 16u}, {3u, 0u, 0u}};
+  for (const auto& [ancho, alto, bytes_datos] : casos) {
     SCOPED_TRACE(alto);
-    Bytes archivo = BytesCabecera({.width = 0, .height = alto, .image_size = bytes_datos});
+    Bytes archivo = BytesCabecera({.width = ancho, .height = alto, .image_size = bytes_datos});
     archivo.resize(archivo.size() + bytes_datos, 0x11);
     EscribirArchivo(ruta, archivo);
     BmpPtr bmp(BMP_ReadFile(ruta.c_str()));
