@@ -10,9 +10,10 @@
 // Running. Every run_* call resumes where the last one stopped and returns
 // why it stopped. A run stops early at an error stop (a call to
 // parar_con_error), at a fault whose handler parks the CPU, or when the CPU
-// is parked in a loop no event can leave. Waiting firmware (WFI, or a polling
-// loop whose every pass leaves the board unchanged) costs no host time: the
-// board jumps to the next scheduled event.
+// is parked in a handler loop no event can leave (a thread-mode loop that
+// nothing can change any more just waits out the run). Waiting firmware
+// (WFI, or a polling loop whose every pass leaves the board unchanged) costs
+// no host time: the board jumps to the next scheduled event.
 //
 // Typical test:
 //   sim::Simulador board(FIRMWARE_IMAGES "/reloj.elf");
@@ -90,7 +91,7 @@ enum class StopReason {
   Condition,    // the run_until condition became true
   ErrorStop,    // parar_con_error was called; see error_stop()
   Fault,        // a fault parked the CPU in its handler; see fault()
-  Parked,       // stuck in a loop for good; see parking()
+  Parked,       // stuck in a handler's loop for good; see parking()
 };
 const char* to_string(StopReason reason);
 
