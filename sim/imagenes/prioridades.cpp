@@ -1,7 +1,8 @@
 // Test image: order in which the core takes interrupts. Each handler and the
 // thread code append a mark to `registro`; the test reads the sequence.
 //   1 preemption: IRQ 1 (priority 2) pends IRQ 2 (priority 1), which runs
-//     inside it: 10 20 21 11.
+//     inside it: 10 20 21 11; their EXC_RETURNs are 0xFFFFFFF9 (to thread
+//     mode) and 0xFFFFFFF1 (to a handler).
 //   2 equal priority, pended together under PRIMASK: the lower number first,
 //     one after the other, before the thread goes on: 30 31 40 41 50.
 //   3 PRIMASK: a pended interrupt waits until CPSIE: 60 then 70 71, taken
@@ -17,6 +18,8 @@ volatile uint32_t registro[64];
 volatile uint32_t n_registro;
 volatile uint32_t hecho;
 volatile uint32_t visto_tras_cpsie;
+volatile uint32_t exc_return_irq1;
+volatile uint32_t exc_return_irq2;
 int main();
 void IRQ1_Handler();
 void IRQ2_Handler();
@@ -42,13 +45,23 @@ void prioridad(unsigned irq, uint8_t byte) {
 
 }  // namespace
 
+// EXC_RETURN as the handler got it: no FP context here, so basic frames.
+#define GUARDA_EXC_RETURN(destino)           \
+  do {                                       \
+    uint32_t lr;                             \
+    __asm volatile("mov %0, lr" : "=r"(lr)); \
+    (destino) = lr;                          \
+  } while (0)
+
 void IRQ1_Handler() {
+  GUARDA_EXC_RETURN(exc_return_irq1);
   marca(10);
   pendiente_irq(2);
   barrera();
   marca(11);
 }
 void IRQ2_Handler() {
+  GUARDA_EXC_RETURN(exc_return_irq2);
   marca(20);
   marca(21);
 }

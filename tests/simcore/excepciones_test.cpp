@@ -35,6 +35,8 @@ TEST(Exceptions, PreemptionOrderPrimaskTailChainAndGrouping) {
                                              60, 70, 71,          // held by PRIMASK
                                              80, 81, 90, 91}));   // same group
   EXPECT_EQ(board.read<std::uint32_t>("visto_tras_cpsie"), 12u);
+  EXPECT_EQ(board.read<std::uint32_t>("exc_return_irq1"), 0xFFFFFFF9u) << "basic frame, thread";
+  EXPECT_EQ(board.read<std::uint32_t>("exc_return_irq2"), 0xFFFFFFF1u) << "nested in a handler";
 }
 
 struct FaultCase {
