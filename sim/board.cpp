@@ -512,10 +512,6 @@ void Board::recompute_deadline() {
   deadline_ = d;
 }
 
-Cycles Board::next_peripheral_event() const {
-  return events_.empty() ? kNever : *std::min_element(events_.begin(), events_.end());
-}
-
 void Board::service_time() {
   for (unsigned round = 0;; ++round) {
     if (round == kMaxSettleRounds) throw std::runtime_error("peripheral events never settle");

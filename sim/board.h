@@ -126,8 +126,6 @@ class Board final : private IrqLines, private LoopWatch::Probe {
                    std::uint32_t return_address, const std::string& description);
   void handle_emulator_error(uc_err error);
   void on_idle_loop(std::uint32_t address);
-  bool could_be_preempted() const;
-  Cycles next_peripheral_event() const;
   bool future_events() const;
 
   void service_time();
