@@ -544,22 +544,19 @@ void Board::apply_stimulus(const Stimulus& s) {
 }
 
 void Board::schedule_pin(Pin pin, bool level, double at) {
-  Stimulus s{at, stimulus_order_++, true, pin, level, 0, 0};
-  stimuli_.insert(std::upper_bound(stimuli_.begin(), stimuli_.end(), s,
-                                   [](const Stimulus& a, const Stimulus& b) {
-                                     return a.at < b.at || (a.at == b.at && a.order < b.order);
-                                   }),
-                  s);
-  recompute_deadline();
+  schedule(Stimulus{at, stimulus_order_++, true, pin, level, 0, 0});
 }
 
 void Board::schedule_adc(unsigned channel, double volts, double at) {
-  Stimulus s{at, stimulus_order_++, false, Pin{}, false, channel, volts};
-  stimuli_.insert(std::upper_bound(stimuli_.begin(), stimuli_.end(), s,
-                                   [](const Stimulus& a, const Stimulus& b) {
-                                     return a.at < b.at || (a.at == b.at && a.order < b.order);
-                                   }),
-                  s);
+  schedule(Stimulus{at, stimulus_order_++, false, Pin{}, false, channel, volts});
+}
+
+// In time order; inputs given for the same time apply in the order given.
+void Board::schedule(const Stimulus& s) {
+  const auto later = [](const Stimulus& a, const Stimulus& b) {
+    return a.at < b.at || (a.at == b.at && a.order < b.order);
+  };
+  stimuli_.insert(std::upper_bound(stimuli_.begin(), stimuli_.end(), s, later), s);
   recompute_deadline();
 }
 

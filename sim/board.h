@@ -129,6 +129,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   bool future_events() const;
 
   void service_time();
+  void schedule(const Stimulus& s);
   void apply_stimulus(const Stimulus& s);
   void refresh_clock();
   void recompute_events();
