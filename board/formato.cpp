@@ -6,7 +6,7 @@ namespace {
 
 enum class Longitud { normal, hh, h, l, ll, j, z, t };
 
-struct Especificacion {
+struct Directiva {
   bool izquierda = false;  // -
   bool signo = false;      // +
   bool espacio = false;    // space
@@ -52,7 +52,7 @@ int32_t leer_numero(const char*& p) {
   return n;
 }
 
-void leer_banderas(const char*& p, Especificacion& e) {
+void leer_banderas(const char*& p, Directiva& e) {
   for (;; ++p) {
     switch (*p) {
       case '-':
@@ -76,7 +76,7 @@ void leer_banderas(const char*& p, Especificacion& e) {
   }
 }
 
-void leer_ancho_y_precision(const char*& p, Especificacion& e, va_list& argumentos) {
+void leer_ancho_y_precision(const char*& p, Directiva& e, va_list& argumentos) {
   if (*p == '*') {
     ++p;
     const int32_t ancho = va_arg(argumentos, int);
@@ -98,7 +98,7 @@ void leer_ancho_y_precision(const char*& p, Especificacion& e, va_list& argument
   }
 }
 
-void leer_longitud(const char*& p, Especificacion& e) {
+void leer_longitud(const char*& p, Directiva& e) {
   switch (*p) {
     case 'h':
       e.longitud = p[1] == 'h' ? Longitud::hh : Longitud::h;
@@ -185,8 +185,8 @@ int32_t digitos(uintmax_t valor, unsigned base, bool mayusculas, char (&buffer)[
 
 // One integer conversion: prefix (sign or 0x), zeros up to the precision,
 // digits, and padding up to the width on the side the flags say.
-void entero(Salida& s, const Especificacion& e, uintmax_t magnitud, const char* prefijo,
-            unsigned base, bool mayusculas) {
+void entero(Salida& s, const Directiva& e, uintmax_t magnitud, const char* prefijo, unsigned base,
+            bool mayusculas) {
   char buffer[24];
   int32_t n = digitos(magnitud, base, mayusculas, buffer);
   if (e.precision == 0 && magnitud == 0) {
@@ -210,7 +210,7 @@ void entero(Salida& s, const Especificacion& e, uintmax_t magnitud, const char* 
   }
 }
 
-void con_relleno(Salida& s, const Especificacion& e, const char* texto, int32_t n) {
+void con_relleno(Salida& s, const Directiva& e, const char* texto, int32_t n) {
   if (!e.izquierda) {
     s.repetir(' ', e.ancho - n);
   }
@@ -220,7 +220,7 @@ void con_relleno(Salida& s, const Especificacion& e, const char* texto, int32_t 
   }
 }
 
-void cadena(Salida& s, const Especificacion& e, const char* texto) {
+void cadena(Salida& s, const Directiva& e, const char* texto) {
   if (texto == nullptr) {
     texto = "(null)";
   }
@@ -232,7 +232,7 @@ void cadena(Salida& s, const Especificacion& e, const char* texto) {
 }
 
 // Performs the conversion `c`; false when it is not one of ours.
-bool convertir(Salida& s, const Especificacion& e, char c, va_list& argumentos) {
+bool convertir(Salida& s, const Directiva& e, char c, va_list& argumentos) {
   switch (c) {
     case 'd':
     case 'i': {
@@ -281,7 +281,7 @@ int32_t formato_aplicar(formato_emisor_t emitir, void* contexto, const char* for
       continue;
     }
     const char* inicio = p++;
-    Especificacion e;
+    Directiva e;
     leer_banderas(p, e);
     leer_ancho_y_precision(p, e, args);
     leer_longitud(p, e);
