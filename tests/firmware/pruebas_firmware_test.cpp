@@ -21,6 +21,7 @@ constexpr std::uint32_t kTcr = 0x04;
 constexpr std::uint32_t kTc = 0x08;
 constexpr std::uint32_t kMcr = 0x14;
 constexpr std::uint32_t kNvicIser = 0xE000E100;
+constexpr std::uint32_t kScbShcsr = 0xE000ED24;
 constexpr unsigned kTimer1Irq = 2;
 // Peripheral SRAM: nothing of the image lives there, so a test can put code
 // and strings in it.
@@ -94,21 +95,32 @@ TEST_F(PruebasFirmware, AStrayEnabledInterruptParksInTheDefaultHandler) {
 }
 
 TEST_F(PruebasFirmware, AFaultParksInItsOwnHandler) {
-  // The configurable faults are disabled after reset, so an undefined
-  // instruction and a read of unmapped memory both end in the hard fault's
-  // handler.
-  const std::uint16_t udf = 0xDE00;
-  const std::uint16_t ldr_r0_r0 = 0x6800;  // with r0 = 0x60000000, outside the map
-  for (const std::uint16_t instruccion : {udf, ldr_r0_r0}) {
-    SCOPED_TRACE(instruccion);
+  // An undefined instruction and a read of unmapped memory, run from thread
+  // mode: with their fault enabled in SHCSR each lands in its own handler,
+  // otherwise both escalate to the hard fault's.
+  constexpr std::uint16_t kUdf = 0xDE00;
+  constexpr std::uint16_t kLdrR0R0 = 0x6800;  // r0 = 0x60000000, outside the map
+  constexpr std::uint32_t kUsgFaultEna = 1u << 18;
+  constexpr std::uint32_t kBusFaultEna = 1u << 17;
+  const struct {
+    std::uint16_t instruccion;
+    std::uint32_t shcsr;
+    const char* manejador;
+  } casos[] = {{kUdf, 0, "HardFault_Handler"},
+               {kUdf, kUsgFaultEna, "UsageFault_Handler"},
+               {kLdrR0R0, 0, "HardFault_Handler"},
+               {kLdrR0R0, kBusFaultEna, "BusFault_Handler"}};
+  for (const auto& c : casos) {
+    SCOPED_TRACE(testing::Message() << c.instruccion << " " << c.manejador);
     sim::Simulador otra(kImagen);
     otra.run_to("main", 0.01);
-    otra.write<std::uint16_t>(kLibre, instruccion);
+    otra.write<std::uint32_t>(kScbShcsr, c.shcsr);
+    otra.write<std::uint16_t>(kLibre, c.instruccion);
     otra.set_reg(0, 0x60000000);
     otra.set_reg(15, kLibre | 1);
     EXPECT_EQ(otra.run_for(0.01).reason, sim::StopReason::Fault);
     ASSERT_TRUE(otra.parking());
-    EXPECT_EQ(otra.parking()->function, "HardFault_Handler");
+    EXPECT_EQ(otra.parking()->function, c.manejador);
   }
 }
 
