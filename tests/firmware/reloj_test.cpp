@@ -20,6 +20,8 @@ constexpr unsigned kTimer0Irq = 1;
 constexpr unsigned kGpioIrq = 38;
 constexpr std::uint32_t kEnf2 = 0x400280B4;
 constexpr std::uint32_t kTimer0Tcr = 0x40004004;
+constexpr std::uint32_t kLcdUpbase = 0x20088010;
+constexpr std::uint32_t kLcdCtrl = 0x20088018;
 
 class Reloj : public testing::Test {
  protected:
@@ -72,6 +74,19 @@ TEST_F(Reloj, MainEnablesBothInterruptsAtPriorityOneAndOnlyFallingEdges) {
   EXPECT_FALSE(placa.irq_enabled(kTimer0Irq + 1));
   EXPECT_EQ(placa.read<std::uint32_t>(kEnf2), 0x0A000000u);
   EXPECT_FALSE(placa.primask());
+}
+
+TEST_F(Reloj, TheLcdScansTheSdramFrameBufferAsA16BitTftPanel) {
+  placa.run_for(0.1);
+  EXPECT_EQ(placa.read<std::uint32_t>(kLcdUpbase), 0xA0000000u);
+  EXPECT_EQ(placa.symbol("glcd_marco"), 0xA0000000u);
+  const std::uint32_t ctrl = placa.read<std::uint32_t>(kLcdCtrl);
+  EXPECT_EQ(ctrl & 1, 1u) << "enabled";
+  EXPECT_EQ((ctrl >> 1) & 7, 6u) << "16 bpp 5:6:5";
+  EXPECT_EQ((ctrl >> 5) & 1, 1u) << "TFT";
+  EXPECT_EQ((ctrl >> 11) & 1, 1u) << "powered";
+  EXPECT_TRUE(placa.unmodelled_accesses().empty())
+      << "first: " << placa.unmodelled_accesses().front();
 }
 
 TEST_F(Reloj, ShowsZeroAtStartAndOneSecondLater) {
