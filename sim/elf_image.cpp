@@ -26,6 +26,17 @@ struct ElfCloser {
 
 // "llamadas_locales" for _ZL16llamadas_locales, "pin_de" for
 // (anonymous namespace)::pin_de(unsigned long): what a test calls them.
+int binding_rank(unsigned binding) {
+  switch (binding) {
+    case STB_LOCAL:
+      return 0;
+    case STB_WEAK:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
 std::string plain_name(const std::string& name) {
   int status = 0;
   char* demangled = abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status);
@@ -107,12 +118,12 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
       s.size = static_cast<std::uint32_t>(sym.st_size);
       const std::string plain = plain_name(s.name);
       if (!plain.empty()) aliases.push_back({plain, s});
-      add_symbol(s, GELF_ST_BIND(sym.st_info) != STB_LOCAL);
+      add_symbol(s, binding_rank(GELF_ST_BIND(sym.st_info)));
       if (!plain.empty()) {
         // Where an address is reported, the readable name.
         if (auto at = by_address_.find(s.address);
-            at != by_address_.end() && at->second.name == s.name) {
-          at->second.name = plain;
+            at != by_address_.end() && at->second.symbol.name == s.name) {
+          at->second.symbol.name = plain;
         }
       }
     }
@@ -124,10 +135,16 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
   }
 }
 
-void ElfImage::add_symbol(Symbol symbol, bool global) {
+void ElfImage::add_symbol(Symbol symbol, int rank) {
+  const bool global = rank > 0;
   if (symbol.size > 0) {
-    auto [it, inserted] = by_address_.try_emplace(symbol.address, symbol);
-    if (!inserted && symbol.function && !it->second.function) it->second = symbol;
+    // Where several names share an address (a default handler and its weak
+    // aliases), a function beats data, then the strongest binding wins.
+    auto [it, inserted] = by_address_.try_emplace(symbol.address, Ranked{symbol, rank});
+    const Ranked& held = it->second;
+    const bool better =
+        symbol.function != held.symbol.function ? symbol.function : rank > held.rank;
+    if (!inserted && better) it->second = Ranked{symbol, rank};
   }
   auto found = name_is_global_.find(symbol.name);
   if (found == name_is_global_.end() || (global && !found->second)) {
@@ -146,7 +163,8 @@ const Symbol* ElfImage::containing(std::uint32_t address) const {
   auto it = by_address_.upper_bound(address);
   if (it == by_address_.begin()) return nullptr;
   --it;
-  if (address - it->second.address < it->second.size) return &it->second;
+  const Symbol& s = it->second.symbol;
+  if (address - s.address < s.size) return &s;
   return nullptr;
 }
 

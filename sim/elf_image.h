@@ -37,12 +37,16 @@ class ElfImage {
   const Symbol* containing(std::uint32_t address) const;
 
  private:
-  void add_symbol(Symbol symbol, bool global);
+  struct Ranked {
+    Symbol symbol;
+    int rank;  // binding: 0 local, 1 weak, 2 global
+  };
+  void add_symbol(Symbol symbol, int rank);
 
   std::vector<Segment> segments_;
   std::unordered_map<std::string, Symbol> by_name_;
   std::unordered_map<std::string, bool> name_is_global_;
-  std::map<std::uint32_t, Symbol> by_address_;
+  std::map<std::uint32_t, Ranked> by_address_;
 };
 
 }  // namespace sim

@@ -91,6 +91,7 @@ TEST_F(PruebasFirmware, AStrayEnabledInterruptParksInTheDefaultHandler) {
   ASSERT_EQ(r.reason, sim::StopReason::Parked);
   // Every default interrupt name is this one address.
   EXPECT_EQ(placa.parking()->pc & ~1u, placa.symbol("Default_Handler"));
+  EXPECT_EQ(placa.parking()->function, "Default_Handler");  // not one of its weak aliases
   EXPECT_EQ(placa.parking()->exception, 16 + kTimer1Irq);
 }
 
