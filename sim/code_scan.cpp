@@ -9,7 +9,7 @@ std::uint16_t halfword(const std::uint8_t* p) {
 
 bool is_cps(std::uint16_t hw) { return (hw & 0xFFE8) == 0xB660; }
 
-// MSR <spec_reg>, Rn: F38n 88ss with ss = 0x10..0x13 (PRIMASK..FAULTMASK).
+// MSR <special register>, Rn: F38n 88ss with ss = 0x10..0x13 (PRIMASK..FAULTMASK).
 bool is_msr_mask(std::uint16_t first, std::uint16_t second) {
   const unsigned sysm = second & 0xFF;
   return (first & 0xFFF0) == 0xF380 && (second & 0xFF00) == 0x8800 && sysm >= 0x10 && sysm <= 0x13;
