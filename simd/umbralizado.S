@@ -33,6 +33,7 @@ umbralizado:
         jz      menos_de_16_pixeles
         add     rdi, rax                // rdi past the blocks, rax counts up to 0
         neg     rax
+        .p2align 5                      // a loop that straddles a 32-byte fetch block runs at half speed
 bucle:
         movdqa  xmm2, [rdi + rax]
         pminub  xmm2, xmm1              // min(p, t) == t exactly when p >= t
