@@ -9,6 +9,7 @@
 #include <csignal>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 extern char** environ;
 
@@ -67,6 +68,13 @@ void escribir_todo(int fd, const std::string& texto) {
 }  // namespace
 
 ResultadoProceso ejecutar_programa(const std::string& programa, const std::string& entrada) {
+  return ejecutar_programa(std::vector<std::string>{programa}, entrada);
+}
+
+ResultadoProceso ejecutar_programa(const std::vector<std::string>& orden,
+                                   const std::string& entrada) {
+  if (orden.empty()) throw std::invalid_argument("ejecutar_programa: no program");
+  const std::string& programa = orden.front();
   // A program that stops reading must not kill the test with SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   Tubo tubo_entrada, tubo_salida, tubo_errores;
@@ -78,9 +86,11 @@ ResultadoProceso ejecutar_programa(const std::string& programa, const std::strin
   for (int fd : {tubo_entrada.escritura, tubo_salida.lectura, tubo_errores.lectura}) {
     posix_spawn_file_actions_addclose(&acciones, fd);
   }
-  char* argv[] = {const_cast<char*>(programa.c_str()), nullptr};
+  std::vector<char*> argv;
+  for (const std::string& a : orden) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  int error = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv, environ);
+  int error = posix_spawn(&pid, programa.c_str(), &acciones, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&acciones);
   if (error != 0) {
     throw std::system_error(error, std::generic_category(), "posix_spawn " + programa);

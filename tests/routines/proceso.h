@@ -3,6 +3,7 @@
 #define TESTS_ROUTINES_PROCESO_H
 
 #include <string>
+#include <vector>
 
 struct ResultadoProceso {
   std::string salida;   // every byte written to standard output
@@ -13,5 +14,8 @@ struct ResultadoProceso {
 // Starts programa without arguments, feeds entrada on its standard input,
 // closes it and waits for the program to finish.
 ResultadoProceso ejecutar_programa(const std::string& programa, const std::string& entrada = "");
+// The same with a whole command line: orden[0] is the program, the rest its arguments.
+ResultadoProceso ejecutar_programa(const std::vector<std::string>& orden,
+                                   const std::string& entrada = "");
 
 #endif

@@ -66,7 +66,9 @@ TEST(Programas, DemoI386) {
       "logicas(0x12345678, 0x9ABCDEF0) = 0x12BCDEF0\n"
       "logicas(0xFFFFFFFF, 0x00000000) = 0xFF000000\n"
       "logicas(0x00000000, 0xFFFFFFFF) = 0x00FFFFFF\n";
-  ResultadoProceso r = ejecutar_programa(DEMO_I386);
+  std::vector<std::string> orden{DEMO_I386};
+  if (*I386_RUNNER != '\0') orden.insert(orden.begin(), I386_RUNNER);
+  ResultadoProceso r = ejecutar_programa(orden);
   EXPECT_EQ(r.salida, esperado);
   EXPECT_EQ(r.estado, 0);
 }

@@ -17,5 +17,10 @@ echo "--- demo_ordenar"
 echo
 if [ -x "$bin/demo_i386" ]; then
   echo "--- demo_i386"
-  "$bin/demo_i386"
+  # Kernels without IA-32 emulation run it under the user-mode emulator.
+  if "$bin/demo_i386" >/dev/null 2>&1; then
+    "$bin/demo_i386"
+  else
+    qemu-i386 "$bin/demo_i386"
+  fi
 fi

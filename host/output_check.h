@@ -1,0 +1,16 @@
+// Output that cannot be written is a failure: at exit a program flushes
+// standard output and checks that every write reached it.
+#ifndef HOST_OUTPUT_CHECK_H
+#define HOST_OUTPUT_CHECK_H
+
+namespace host {
+
+// Flushes standard output (C stdio and C++ streams). Returns `status` when
+// everything was written; otherwise prints "PROGRAM: cannot write standard
+// output: REASON" on standard error and returns 1 (or `status` when it is
+// already a failure). Call it as `return host::finish_output(status, "name");`.
+int finish_output(int status, const char* program);
+
+}  // namespace host
+
+#endif
