@@ -7,7 +7,7 @@
 
 namespace host {
 
-int finish_output(int status, const char* program) {
+int finish_output(int status, const char* program, int failure) {
   std::cout.flush();
   const bool stream_failed = !std::cout.good();
   errno = 0;
@@ -16,7 +16,7 @@ int finish_output(int status, const char* program) {
   if (!stream_failed && !flush_failed && !std::ferror(stdout)) return status;
   std::fprintf(stderr, "%s: cannot write standard output: %s\n", program,
                error != 0 ? std::strerror(error) : "write error");
-  return status != 0 ? status : 1;
+  return status != 0 ? status : failure;
 }
 
 }  // namespace host

@@ -7,9 +7,9 @@ namespace host {
 
 // Flushes standard output (C stdio and C++ streams). Returns `status` when
 // everything was written; otherwise prints "PROGRAM: cannot write standard
-// output: REASON" on standard error and returns 1 (or `status` when it is
-// already a failure). Call it as `return host::finish_output(status, "name");`.
-int finish_output(int status, const char* program);
+// output: REASON" on standard error and returns `failure` (or `status` when
+// it is already a failure). Call it as `return host::finish_output(status, "name");`.
+int finish_output(int status, const char* program, int failure = 1);
 
 }  // namespace host
 

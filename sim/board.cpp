@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -40,6 +41,47 @@ uc_engine* open_emulator() {
   return uc;
 }
 
+void check(uc_err error, const char* what) {
+  if (error != UC_ERR_OK) {
+    throw std::runtime_error(std::string("CPU emulator: cannot ") + what + ": " + uc_strerror(error));
+  }
+}
+
+// What the emulator's exception numbers mean, for a report.
+const char* emulator_exception_name(std::uint32_t intno) {
+  switch (intno) {
+    case 3:
+      return "prefetch abort";
+    case 4:
+      return "data abort";
+    case 5:
+      return "IRQ";
+    case 6:
+      return "FIQ";
+    case 9:
+      return "kernel trap";
+    case 16:
+      return "semihosting call";
+    case 19:
+      return "stack limit";
+    case 20:
+      return "lazy FP stacking";
+    case 21:
+      return "lazy FP stacking error";
+    default:
+      return "exception";
+  }
+}
+
+// Where an image may load: the memories, not the page calls return into.
+std::vector<LoadArea> load_areas() {
+  std::vector<LoadArea> areas;
+  for (const MemoryRegion& r : kRegions) {
+    if (r.base != kCallReturn.base) areas.push_back({r.name, r.base, r.size});
+  }
+  return areas;
+}
+
 std::string hex(std::uint32_t v) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", v);
@@ -50,7 +92,7 @@ std::string hex(std::uint32_t v) {
 
 Board::Board(const std::filesystem::path& image, const Options& options)
     : options_(options),
-      image_(image),
+      image_(image, load_areas()),
       uc_(open_emulator()),
       cpu_(uc_),
       memory_(std::make_unique<MemoryMap>(uc_, image_)),
@@ -69,18 +111,23 @@ Board::~Board() {
 
 void Board::set_up_emulator() {
   uc_hook hook;
-  uc_hook_add(uc_, &hook, UC_HOOK_BLOCK, reinterpret_cast<void*>(&Board::block_hook), this, 1, 0);
-  uc_hook_add(uc_, &hook, UC_HOOK_INTR, reinterpret_cast<void*>(&Board::interrupt_hook), this, 1,
-              0);
-  uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID, reinterpret_cast<void*>(&Board::invalid_memory_hook),
-              this, 1, 0);
+  check(uc_hook_add(uc_, &hook, UC_HOOK_BLOCK, reinterpret_cast<void*>(&Board::block_hook), this, 1,
+                    0),
+        "add the block hook");
+  check(uc_hook_add(uc_, &hook, UC_HOOK_INTR, reinterpret_cast<void*>(&Board::interrupt_hook), this,
+                    1, 0),
+        "add the interrupt hook");
+  check(uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID,
+                    reinterpret_cast<void*>(&Board::invalid_memory_hook), this, 1, 0),
+        "add the memory fault hook");
   // Unmasking does not end a translated block: look right after each place
   // that may unmask, so the interrupt is taken there.
   for (const Segment& s : image_.segments()) {
     if (s.address >= kFlash.base + kFlash.size) continue;
     for (std::uint32_t site : find_mask_changes(s.bytes.data(), s.bytes.size(), s.address)) {
-      uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::mask_hook), this, site,
-                  site);
+      check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::mask_hook), this,
+                        site, site),
+            "add a mask hook");
     }
   }
   if (auto stop = image_.find("parar_con_error")) error_stop_address_ = stop->address;
@@ -124,6 +171,10 @@ void Board::reset() {
 
 RunResult Board::run(double until_seconds, const std::function<bool()>* condition,
                      std::uint32_t stop_at) {
+  if (!std::isfinite(until_seconds) || until_seconds > kMaxBoardSeconds) {
+    throw std::invalid_argument("not a board time: " + std::to_string(until_seconds) +
+                                " s (at most " + std::to_string(kMaxBoardSeconds) + " s)");
+  }
   end_seconds_ = until_seconds;
   end_ = clock_.cycles_at(until_seconds);
   condition_ = condition;
@@ -157,10 +208,23 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
     if (unmodelled_failure_) {
       const std::string message = *unmodelled_failure_;
       unmodelled_failure_.reset();
+      end_precise();
       throw std::runtime_error(message);
     }
     if (error != UC_ERR_OK) {
       handle_emulator_error(error);
+      // A stop made out here goes through the pad too: put PC back now.
+      if (resume_at_) {
+        cpu_.set_pc(*resume_at_);
+        resume_at_.reset();
+      }
+      continue;
+    }
+    if (stop_ == Stop::Precise) {
+      // The next block would run past the end: run it instruction by
+      // instruction, so the run ends on the end's own cycle.
+      stop_ = Stop::None;
+      count_one_by_one(precise_.pending_address, precise_.pending_size);
       continue;
     }
     if (stop_ == Stop::None) {
@@ -171,6 +235,7 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
       sleeping_ = true;
     }
   }
+  end_precise();
   condition_ = nullptr;
   stop_address_ = 0;
   RunResult result;
@@ -232,26 +297,112 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
   }
   if (irq_check_ && take_exception_if_due(address)) return;
   if (condition_ != nullptr && (*condition_)()) return stop_at(address, Stop::Condition);
+  current_block_ = address;
+  if (precise_.on && address == precise_.address) return;  // the instruction hook counts
   const unsigned n = counter_.count(address, size, [this](std::uint32_t a, std::uint32_t s) {
     return static_cast<const MemoryMap&>(*memory_).host(a, s);
   });
+  if (now_ + n > end_) {
+    precise_.pending_address = address;
+    precise_.pending_size = size;
+    return stop_at(address, Stop::Precise);
+  }
   now_ += n;
   instructions_ += n;
-  if (options_.idle_skipping && watch_.on_block(address)) on_idle_loop(address);
+  // Watched with or without idle skipping: whether the CPU is parked for
+  // good must not depend on how fast the board gets there.
+  if (watch_.on_block(address)) on_idle_loop(address);
+}
+
+void Board::instruction_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
+  static_cast<Board*>(user)->on_instruction(static_cast<std::uint32_t>(address));
+}
+
+void Board::on_instruction(std::uint32_t address) {
+  // Only inside the block being counted one by one (a block that starts
+  // within its range is counted by the block hook).
+  if (stop_ != Stop::None || current_block_ != precise_.address) return;
+  if (now_ >= deadline_) service_time();
+  if (now_ >= end_) return stop_at(address, Stop::Time);
+  ++now_;
+  ++instructions_;
+}
+
+// The instruction hook covers just the block that crosses the end, and only
+// that block is translated again: flushing all translated code costs far
+// more than a whole run (about 0.3 s on this emulator).
+void Board::count_one_by_one(std::uint32_t address, std::uint32_t size) {
+  end_precise();
+  check(uc_hook_add(uc_, &precise_.hook, UC_HOOK_CODE,
+                    reinterpret_cast<void*>(&Board::instruction_hook), this, address,
+                    address + size - 1),
+        "add the instruction hook");
+  precise_ = {precise_.hook, address, size, true};
+  check(uc_ctl_remove_cache(uc_, address, address + size), "drop translated code");
+}
+
+void Board::end_precise() {
+  if (!precise_.on) return;
+  check(uc_hook_del(uc_, precise_.hook), "remove the instruction hook");
+  check(uc_ctl_remove_cache(uc_, precise_.address, precise_.address + precise_.size),
+        "drop translated code");
+  precise_ = {};
 }
 
 bool Board::take_exception_if_due(std::uint32_t return_address) {
   irq_check_ = false;
   const unsigned exception = exceptions_.takeable();
   if (exception == 0) return false;
-  if (!exceptions_.enter(exception, return_address)) {
+  sleeping_ = false;
+  if (!enter_exception(exception, return_address) && stop_ == Stop::None) {
     fault_ = FaultInfo{"stack outside RAM on exception entry", cpu_.get(UC_ARM_REG_SP),
                        return_address, seconds()};
     stop_at(return_address, Stop::Fault);
-    return true;
   }
+  return true;
+}
+
+bool Board::enter_exception(unsigned exception, std::uint32_t return_address) {
   now_ += kEntryCycles;
-  sleeping_ = false;
+  return after_entry(exception, exceptions_.enter(exception, return_address), return_address);
+}
+
+bool Board::after_entry(unsigned exception, Exceptions::Entry entry,
+                        std::uint32_t return_address) {
+  switch (entry) {
+    case Exceptions::Entry::Taken:
+      break;
+    case Exceptions::Entry::StackFailed:
+      return false;
+    case Exceptions::Entry::VectorNotThumb: {
+      // The handler's first fetch is in ARM state, which this core does not
+      // have: a UsageFault (INVSTATE) that stacks the vector's address.
+      const std::uint32_t handler = cpu_.pc() & ~1u;
+      raise_fault(FaultKind::InvalidState, handler, false, handler,
+                  "the vector of " + exception_name(exception) + " (" + hex(handler) +
+                      ") has bit 0 clear (invalid state)");
+      return true;
+    }
+    case Exceptions::Entry::VectorFailed: {
+      // The core cannot fetch the handler's address: a HardFault (VECTTBL),
+      // and a lockup when that vector cannot be fetched either.
+      const std::uint32_t slot = nvic_.vtor() + 4 * exception;
+      std::string what = "vector table fetch failed for " + exception_name(exception) + " at " +
+                         hex(slot);
+      if (exception != kHardFault && nvic_.vector_fault(exceptions_.execution_priority()) != 0) {
+        const Exceptions::Entry hard = exceptions_.enter_after_vector_fault(kHardFault);
+        if (hard != Exceptions::Entry::VectorFailed) {
+          fault_ = FaultInfo{what, slot, return_address, seconds()};
+          return after_entry(kHardFault, hard, return_address);
+        }
+        what += ", then for HardFault at " + hex(nvic_.vtor() + 4 * kHardFault);
+      }
+      fault_ = FaultInfo{what + " (lockup)", slot, return_address, seconds()};
+      parking_ = make_parking(return_address);
+      stop_at(return_address, Stop::Fault);
+      return true;
+    }
+  }
   irq_check_ = true;
   watch_.reset();
   return true;
@@ -267,6 +418,10 @@ void Board::on_idle_loop(std::uint32_t address) {
   // loop is still the application, waiting for inputs that may never come.
   if (for_good && e != 0) {
     return stop_at(address, e >= kHardFault && e <= kUsageFault ? Stop::Fault : Stop::Parked);
+  }
+  if (!options_.idle_skipping) {
+    watch_.suspend();
+    return;
   }
   now_ = std::max(now_, std::min(deadline_, end_));
   watch_.reset();
@@ -339,6 +494,14 @@ void Board::on_interrupt(std::uint32_t intno) {
       case Exceptions::Return::TailChained:
         now_ += kTailChainCycles;
         break;
+      case Exceptions::Return::TailChainedNotThumb:
+        now_ += kTailChainCycles;
+        after_entry(exceptions_.tail_chain_target(), Exceptions::Entry::VectorNotThumb, pc | 1);
+        return;
+      case Exceptions::Return::TailChainVectorFailed:
+        now_ += kTailChainCycles;
+        after_entry(exceptions_.tail_chain_target(), Exceptions::Entry::VectorFailed, pc | 1);
+        return;
       case Exceptions::Return::BadReturn:
         fault_ = FaultInfo{"invalid exception return", pc | 1, pc, seconds()};
         stop_ = Stop::Fault;
@@ -350,17 +513,25 @@ void Board::on_interrupt(std::uint32_t intno) {
     return;
   }
   switch (intno) {
-    case kIntrSvc:
+    case kIntrSvc: {
+      const unsigned handler = nvic_.escalate(kSvCall, exceptions_.execution_priority());
+      // SVC reports the address after the instruction.
+      if (handler != 0 && enter_exception(handler, pc)) return;
+      if (stop_ != Stop::None) return;
+      fault_ = FaultInfo{"lockup on " + exception_name(kSvCall), pc, pc, seconds()};
+      stop_ = Stop::Fault;
+      uc_emu_stop(uc_);
+      return;
+    }
     case kIntrBreakpoint: {
-      const unsigned wanted = intno == kIntrSvc ? kSvCall : kDebugMonitor;
-      const unsigned handler = nvic_.escalate(wanted, exceptions_.execution_priority());
-      // SVC reports the address after the instruction, a breakpoint its own.
-      if (handler != 0 && exceptions_.enter(handler, pc)) {
-        now_ += kEntryCycles;
-        watch_.reset();
-        return;
-      }
-      fault_ = FaultInfo{"lockup on " + exception_name(wanted), pc, pc, seconds()};
+      // With no debugger and the debug monitor off, a breakpoint is a
+      // debug event that escalates to HardFault, stacking the BKPT itself.
+      fault_ = FaultInfo{"breakpoint (BKPT) with no debugger", pc, pc, seconds()};
+      const unsigned handler = nvic_.debug_event(exceptions_.execution_priority());
+      if (handler != 0 && enter_exception(handler, pc)) return;
+      if (stop_ != Stop::None) return;
+      fault_->kind += " (lockup)";
+      parking_ = make_parking(pc);
       stop_ = Stop::Fault;
       uc_emu_stop(uc_);
       return;
@@ -375,7 +546,12 @@ void Board::on_interrupt(std::uint32_t intno) {
     case kIntrUnaligned:
       return raise_fault(FaultKind::Unaligned, pc, false, pc, "unaligned access");
     default:
-      fault_ = FaultInfo{"unexpected CPU exception " + std::to_string(intno), pc, pc, seconds()};
+      // Nothing the firmware can do should get here; if it does, the run
+      // ends as a fault that says where and what, never as a guess.
+      fault_ = FaultInfo{std::string("CPU emulator ") + emulator_exception_name(intno) + " (" +
+                             std::to_string(intno) + ") at pc " + hex(pc),
+                         pc, pc, seconds()};
+      parking_ = make_parking(pc);
       stop_ = Stop::Fault;
       uc_emu_stop(uc_);
   }
@@ -417,16 +593,11 @@ void Board::raise_fault(FaultKind kind, std::uint32_t address, bool address_vali
   fault_ = FaultInfo{description, address, return_address, seconds()};
   const unsigned handler =
       nvic_.route_fault(kind, address, address_valid, exceptions_.execution_priority());
-  if (handler == 0 || !exceptions_.enter(handler, return_address)) {
-    fault_->kind += " (lockup)";
-    parking_ = make_parking(return_address);
-    stop_ = Stop::Fault;
-    uc_emu_stop(uc_);
-    return;
-  }
-  now_ += kEntryCycles;
-  irq_check_ = true;
-  watch_.reset();
+  if (handler != 0 && enter_exception(handler, return_address)) return;
+  if (stop_ != Stop::None) return;
+  fault_->kind += " (lockup)";
+  parking_ = make_parking(return_address);
+  stop_at(return_address, Stop::Fault);
 }
 
 void Board::capture_error_stop() {

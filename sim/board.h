@@ -90,7 +90,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
     unsigned channel;
     double volts;
   };
-  enum class Stop { None, Time, Condition, ErrorStop, Fault, Parked, CallReturned };
+  // Precise: the next block would cross the run's end (internal, never a result).
+  enum class Stop { None, Time, Condition, ErrorStop, Fault, Parked, CallReturned, Precise };
 
   // IrqLines
   void set_irq_line(unsigned irq, bool high) override;
@@ -106,6 +107,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
 
   static void block_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
   static void mask_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
+  static void instruction_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size,
+                               void* user);
   static void interrupt_hook(uc_engine* uc, std::uint32_t intno, void* user);
   static bool invalid_memory_hook(uc_engine* uc, uc_mem_type type, std::uint64_t address, int size,
                                   std::int64_t value, void* user);
@@ -114,6 +117,10 @@ class Board final : private IrqLines, private LoopWatch::Probe {
                          void* user);
 
   void on_block(std::uint32_t address, std::uint32_t size);
+  void on_instruction(std::uint32_t address);
+  // Instruction-by-instruction counting of the block that crosses the end.
+  void count_one_by_one(std::uint32_t address, std::uint32_t size);
+  void end_precise();
   void on_interrupt(std::uint32_t intno);
   std::uint32_t on_read(const Mapping& m, std::uint32_t offset, unsigned size);
   void on_write(const Mapping& m, std::uint32_t offset, unsigned size, std::uint32_t value);
@@ -122,6 +129,10 @@ class Board final : private IrqLines, private LoopWatch::Probe {
 
   void stop_at(std::uint32_t address, Stop why);
   bool take_exception_if_due(std::uint32_t return_address);
+  // Entry with its cost and whatever a failed vector fetch makes of it; false
+  // when the frame could not be pushed.
+  bool enter_exception(unsigned exception, std::uint32_t return_address);
+  bool after_entry(unsigned exception, Exceptions::Entry entry, std::uint32_t return_address);
   void raise_fault(FaultKind kind, std::uint32_t address, bool address_valid,
                    std::uint32_t return_address, const std::string& description);
   void handle_emulator_error(uc_err error);
@@ -160,6 +171,15 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   Cycles deadline_ = 0;
   std::uint64_t instructions_ = 0;
   bool irq_check_ = true;
+  struct Precise {
+    uc_hook hook = 0;
+    std::uint32_t address = 0;
+    std::uint32_t size = 0;
+    bool on = false;
+    std::uint32_t pending_address = 0;
+    std::uint32_t pending_size = 0;
+  } precise_;
+  std::uint32_t current_block_ = 0;
   bool sleeping_ = false;
   bool calling_ = false;
   Stop stop_ = Stop::None;

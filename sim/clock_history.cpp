@@ -34,11 +34,17 @@ Cycles ClockHistory::cycles_at(double seconds) const {
   for (const Segment& candidate : segments_) {
     if (candidate.start_seconds <= seconds) s = &candidate;
   }
-  if (seconds <= s->start_seconds) return s->start;
-  // Rounded to the nearest cycle first, so 1.0 s at 120 MHz is exactly
-  // 120000000 cycles despite the binary fraction.
-  const double cycles = (seconds - s->start_seconds) * s->hz;
-  return s->start + static_cast<Cycles>(std::ceil(cycles - 1e-6));
+  if (!(seconds > s->start_seconds)) return s->start;
+  // A first guess from the product, then the exact answer by the same
+  // conversion seconds_at uses: the result is the first cycle whose time is
+  // at or after `seconds`, so a run asked to end at T never stops short of
+  // it (and a caller comparing times never waits for a cycle that never
+  // comes). The guess is off by a cycle at most; the loops settle it.
+  const double guess = std::ceil((seconds - s->start_seconds) * s->hz);
+  Cycles c = s->start + (guess > 0 ? static_cast<Cycles>(guess) : 0);
+  while (seconds_at(c) < seconds) ++c;
+  while (c > s->start && seconds_at(c - 1) >= seconds) --c;
+  return c;
 }
 
 }  // namespace sim

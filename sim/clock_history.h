@@ -17,8 +17,9 @@ class ClockHistory {
   // From `at` on the CPU runs at `hz`.
   void change(Cycles at, std::uint32_t hz);
   double seconds_at(Cycles cycles) const;
-  // First cycle at or after `seconds`, assuming the current clock holds
-  // from its last change on (past times are converted exactly).
+  // The first cycle whose time is at or after `seconds` (seconds_at of the
+  // result is >= seconds, of the cycle before it < seconds), assuming the
+  // current clock holds from its last change on. `seconds` must be finite.
   Cycles cycles_at(double seconds) const;
   std::uint32_t hz() const { return segments_.back().hz; }
 

@@ -6,6 +6,10 @@
 #include <libelf.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -52,21 +56,45 @@ std::string plain_name(const std::string& name) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& why) {
-  throw std::runtime_error(path.string() + ": " + why);
+  throw ImageError(path.string() + ": " + why);
 }
 
-std::vector<Segment> read_segments(Elf* elf, const std::filesystem::path& path) {
+std::string hex(std::uint64_t v) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%08llX", static_cast<unsigned long long>(v));
+  return text;
+}
+
+bool fits(const LoadArea& a, std::uint64_t address, std::uint64_t size) {
+  return address >= a.base && address + size <= std::uint64_t{a.base} + a.size;
+}
+
+std::vector<Segment> read_segments(Elf* elf, const std::filesystem::path& path,
+                                   const std::vector<LoadArea>& areas) {
   std::size_t count = 0;
   if (elf_getphdrnum(elf, &count) != 0) fail(path, "no program headers");
   std::size_t file_size = 0;
   const char* raw = elf_rawfile(elf, &file_size);
+  if (raw == nullptr) fail(path, "cannot read the file");
   std::vector<Segment> segments;
   for (std::size_t i = 0; i < count; ++i) {
     GElf_Phdr ph;
     if (gelf_getphdr(elf, static_cast<int>(i), &ph) == nullptr) fail(path, "bad program header");
     if (ph.p_type != PT_LOAD || ph.p_memsz == 0) continue;
-    if (ph.p_offset + ph.p_filesz > file_size || ph.p_filesz > ph.p_memsz) {
+    if (ph.p_offset > file_size || ph.p_filesz > file_size - ph.p_offset ||
+        ph.p_filesz > ph.p_memsz) {
       fail(path, "segment outside the file");
+    }
+    // Before a byte is allocated: a header can claim any size.
+    if (std::none_of(areas.begin(), areas.end(),
+                     [&](const LoadArea& a) { return fits(a, ph.p_paddr, ph.p_memsz); })) {
+      std::string where;
+      for (const LoadArea& a : areas) {
+        where += std::string(where.empty() ? "" : ", ") + a.name + " " + hex(a.base) + "-" +
+                 hex(std::uint64_t{a.base} + a.size - 1);
+      }
+      fail(path, "segment of " + std::to_string(ph.p_memsz) + " bytes at " + hex(ph.p_paddr) +
+                     " does not fit the board's memories (" + where + ")");
     }
     Segment s;
     s.address = static_cast<std::uint32_t>(ph.p_paddr);
@@ -74,15 +102,16 @@ std::vector<Segment> read_segments(Elf* elf, const std::filesystem::path& path) 
     s.bytes.resize(ph.p_memsz, 0);
     segments.push_back(std::move(s));
   }
+  if (segments.empty()) fail(path, "no loadable segment: not a linked firmware image");
   return segments;
 }
 
 }  // namespace
 
-ElfImage::ElfImage(const std::filesystem::path& path) {
+ElfImage::ElfImage(const std::filesystem::path& path, const std::vector<LoadArea>& areas) {
   if (elf_version(EV_CURRENT) == EV_NONE) fail(path, "libelf unusable");
   std::unique_ptr<int, FileCloser> fd(new int(open(path.c_str(), O_RDONLY)));
-  if (*fd < 0) fail(path, "cannot open");
+  if (*fd < 0) fail(path, std::string("cannot open: ") + std::strerror(errno));
   std::unique_ptr<Elf, ElfCloser> elf(elf_begin(*fd, ELF_C_READ, nullptr));
   if (!elf || elf_kind(elf.get()) != ELF_K_ELF) fail(path, "not an ELF file");
   GElf_Ehdr eh;
@@ -90,7 +119,7 @@ ElfImage::ElfImage(const std::filesystem::path& path) {
       eh.e_machine != EM_ARM) {
     fail(path, "not a 32-bit ARM image");
   }
-  segments_ = read_segments(elf.get(), path);
+  segments_ = read_segments(elf.get(), path, areas);
 
   struct Alias {
     std::string name;

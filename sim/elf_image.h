@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,10 +26,24 @@ struct Symbol {
   bool function = false;
 };
 
+// A file that is not a firmware image this board can run.
+struct ImageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// A memory a segment may be loaded into.
+struct LoadArea {
+  const char* name;
+  std::uint32_t base;
+  std::uint32_t size;
+};
+
 class ElfImage {
  public:
-  // Throws std::runtime_error when the file is not a 32-bit ARM ELF.
-  explicit ElfImage(const std::filesystem::path& path);
+  // Throws ImageError when the file is not a 32-bit ARM ELF, has no
+  // loadable segment, or has a segment that does not lie inside one of
+  // `areas` (checked before anything is allocated for it).
+  ElfImage(const std::filesystem::path& path, const std::vector<LoadArea>& areas);
 
   const std::vector<Segment>& segments() const { return segments_; }
   // A global symbol wins over a local one of the same name.

@@ -65,21 +65,25 @@ bool Exceptions::push_frame(std::uint32_t return_address, std::uint32_t& exc_ret
   return true;
 }
 
-void Exceptions::jump_to_vector(unsigned exception) {
+Exceptions::Entry Exceptions::jump_to_vector(unsigned exception) {
   std::uint32_t handler = 0;
-  memory_.read_memory(nvic_.vtor() + 4 * exception, &handler, 4);
+  if (!memory_.read_memory(nvic_.vtor() + 4 * exception, &handler, 4)) return Entry::VectorFailed;
   nvic_.activate(exception);
   cpu_.set_ipsr(exception);
   cpu_.set(UC_ARM_REG_EPSR, 1u << 24);  // Thumb, no IT block
   cpu_.set_pc(handler);
+  return (handler & 1) != 0 ? Entry::Taken : Entry::VectorNotThumb;
 }
 
-bool Exceptions::enter(unsigned exception, std::uint32_t return_address) {
+Exceptions::Entry Exceptions::enter(unsigned exception, std::uint32_t return_address) {
   std::uint32_t exc_return = 0;
-  if (!push_frame(return_address, exc_return)) return false;
+  if (!push_frame(return_address, exc_return)) return Entry::StackFailed;
   cpu_.set(UC_ARM_REG_LR, exc_return);
-  jump_to_vector(exception);
-  return true;
+  return jump_to_vector(exception);
+}
+
+Exceptions::Entry Exceptions::enter_after_vector_fault(unsigned exception) {
+  return jump_to_vector(exception);
 }
 
 bool Exceptions::pop_frame(std::uint32_t exc_return) {
@@ -127,10 +131,17 @@ Exceptions::Return Exceptions::exception_return(std::uint32_t exc_return) {
   }
   nvic_.deactivate(finished);
   if (const unsigned next = takeable(); next != 0) {
+    tail_chain_target_ = next;
     // The frame stays on the stack: the next handler returns through it.
     cpu_.set(UC_ARM_REG_LR, exc_return);
-    jump_to_vector(next);
-    return Return::TailChained;
+    switch (jump_to_vector(next)) {
+      case Entry::Taken:
+        return Return::TailChained;
+      case Entry::VectorNotThumb:
+        return Return::TailChainedNotThumb;
+      default:
+        return Return::TailChainVectorFailed;
+    }
   }
   if (!pop_frame(exc_return)) {
     nvic_.activate(finished);

@@ -24,11 +24,27 @@ class Exceptions {
  public:
   Exceptions(Cpu& cpu, Nvic& nvic, MemoryMap& memory) : cpu_(cpu), nvic_(nvic), memory_(memory) {}
 
-  // Takes `exception` with `return_address` as the stacked PC. False when the
-  // frame cannot be pushed (stack outside RAM).
-  bool enter(unsigned exception, std::uint32_t return_address);
+  enum class Entry {
+    Taken,
+    StackFailed,       // the frame cannot be pushed (stack outside RAM)
+    VectorFailed,      // the frame is pushed, the handler's address cannot be read
+    VectorNotThumb,    // taken, but the vector has bit 0 clear: the first fetch faults
+  };
+  // Takes `exception` with `return_address` as the stacked PC.
+  Entry enter(unsigned exception, std::uint32_t return_address);
+  // After VectorFailed: enters `exception` (HardFault) on the frame already
+  // pushed, as the core does for a fault on the vector fetch.
+  Entry enter_after_vector_fault(unsigned exception);
 
-  enum class Return { Resumed, TailChained, BadReturn };
+  enum class Return {
+    Resumed,
+    TailChained,
+    TailChainedNotThumb,    // into a vector with bit 0 clear
+    TailChainVectorFailed,  // the next handler's address cannot be read
+    BadReturn,
+  };
+  // The exception a tail-chain wanted when its vector failed.
+  unsigned tail_chain_target() const { return tail_chain_target_; }
   // The CPU branched to `exc_return` (0xFFFFFFxx) in handler mode.
   Return exception_return(std::uint32_t exc_return);
 
@@ -39,11 +55,12 @@ class Exceptions {
  private:
   bool push_frame(std::uint32_t return_address, std::uint32_t& exc_return);
   bool pop_frame(std::uint32_t exc_return);
-  void jump_to_vector(unsigned exception);
+  Entry jump_to_vector(unsigned exception);
 
   Cpu& cpu_;
   Nvic& nvic_;
   MemoryMap& memory_;
+  unsigned tail_chain_target_ = 0;
 };
 
 }  // namespace sim

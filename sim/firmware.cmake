@@ -4,7 +4,7 @@
 set(SIM_IMAGES_DIR ${LAB_ROOT}/sim/imagenes)
 add_library(sim_arranque OBJECT ${SIM_IMAGES_DIR}/arranque_prueba.S)
 
-foreach(name excepciones prioridades fallos perifericos llamadas forma_reloj)
+foreach(name excepciones prioridades fallos perifericos llamadas forma_reloj memoria)
   if(EXISTS ${SIM_IMAGES_DIR}/${name}.S)
     set(source ${SIM_IMAGES_DIR}/${name}.S)
   else()

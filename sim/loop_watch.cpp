@@ -5,6 +5,7 @@
 namespace sim {
 
 void LoopWatch::reset() {
+  suspended_ = false;
   phase_ = Phase::None;
   head_ = 0;
   last_ = 0;
@@ -34,6 +35,7 @@ void LoopWatch::fail() {
 }
 
 bool LoopWatch::on_block(std::uint32_t address) {
+  if (suspended_) return false;
   const std::uint32_t previous = last_;
   last_ = address;
   if (phase_ != Phase::None && address == head_) return pass_done();

@@ -44,6 +44,12 @@ class LoopWatch {
   }
   // The flow was disturbed (exception, time jump, call): start afresh.
   void reset();
+  // Stops watching until the next reset(): a loop already proved idle need
+  // not be proved again while nothing disturbs it.
+  void suspend() {
+    reset();
+    suspended_ = true;
+  }
   // True when the last idle pass read no peripheral at all.
   bool last_pass_read_nothing() const { return previous_log_.empty(); }
 
@@ -72,6 +78,7 @@ class LoopWatch {
   unsigned cooldown_ = 0;
   unsigned fails_ = 0;
   bool unsafe_ = false;
+  bool suspended_ = false;
   std::uint64_t unmodelled_ = 0;
   CpuSnapshot previous_cpu_;
   std::vector<Access> log_;

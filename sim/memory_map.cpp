@@ -25,8 +25,8 @@ MemoryMap::MemoryMap(uc_engine* uc, const ElfImage& image) {
   }
   for (const Segment& s : image.segments()) {
     if (!write_memory(s.address, s.bytes.data(), s.bytes.size())) {
-      throw std::runtime_error("image segment at " + std::to_string(s.address) +
-                               " lies outside flash and RAM");
+      throw ImageError("image segment at " + std::to_string(s.address) +
+                       " lies outside flash and RAM");
     }
   }
 }

@@ -379,6 +379,18 @@ unsigned Nvic::escalate(unsigned exception, int current_execution_priority) {
   return kHardFault;
 }
 
+unsigned Nvic::debug_event(int current_execution_priority) {
+  if (current_execution_priority <= -1) return 0;
+  hfsr_ |= 1u << 31;  // DEBUGEVT
+  return kHardFault;
+}
+
+unsigned Nvic::vector_fault(int current_execution_priority) {
+  if (current_execution_priority <= -1) return 0;
+  hfsr_ |= 1u << 1;  // VECTTBL
+  return kHardFault;
+}
+
 bool Nvic::any_irq_could_preempt(int current_execution_priority) const {
   for (unsigned irq = 0; irq < kIrqCount; ++irq) {
     if (enable_[irq] && group_priority(kFirstIrq + irq) < current_execution_priority) return true;

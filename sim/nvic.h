@@ -88,6 +88,12 @@ class Nvic final : public Peripheral, public IrqLines {
   // A synchronous exception (SVC, breakpoint) that cannot be taken at
   // `current_execution_priority` becomes a HardFault; 0 for a lockup.
   unsigned escalate(unsigned exception, int current_execution_priority);
+  // A debug event (BKPT) with no debugger and the debug monitor off:
+  // HardFault with HFSR.DEBUGEVT; 0 for a lockup.
+  unsigned debug_event(int current_execution_priority);
+  // The vector fetch of an exception entry failed: HardFault with
+  // HFSR.VECTTBL; 0 for a lockup.
+  unsigned vector_fault(int current_execution_priority);
   // Some enabled interrupt could preempt code at `current_execution_priority`.
   bool any_irq_could_preempt(int current_execution_priority) const;
 

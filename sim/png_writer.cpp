@@ -2,7 +2,11 @@
 
 #include <png.h>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+
+#include "host/atomic_file.h"
 
 namespace sim {
 namespace {
@@ -25,8 +29,21 @@ void write_png(const std::string& path, const Frame& frame) {
   image.width = Frame::kWidth;
   image.height = Frame::kHeight;
   image.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) {
-    fail("cannot write", path, image);
+  // libpng's own file writer removes the path when a write fails, whatever
+  // was there; the stream goes through a file that replaces the target only
+  // once it is complete.
+  host::AtomicFile file;
+  if (!file.open(path)) {
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+  }
+  if (!png_image_write_to_stdio(&image, file.stream(), 0, rgb.data(), 0, nullptr)) {
+    const int error = errno;
+    file.abandon();
+    throw std::runtime_error("cannot write " + path + ": " +
+                             (error != 0 ? std::strerror(error) : image.message));
+  }
+  if (!file.commit()) {
+    throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
   }
 }
 

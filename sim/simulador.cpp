@@ -3,8 +3,10 @@
 #include <bit>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "board.h"
+#include "host/strict_number.h"
 #include "lcd.h"
 #include "png_writer.h"
 #include "text_reader.h"
@@ -23,23 +25,14 @@ constexpr unsigned kFontCount = 3;
 }  // namespace
 
 Pin Pin::parse(const std::string& text) {
-  std::size_t i = 0;
-  if (i < text.size() && std::toupper(static_cast<unsigned char>(text[i])) == 'P') ++i;
-  Pin pin;
-  std::size_t used = 0;
-  try {
-    pin.port = static_cast<unsigned>(std::stoul(text.substr(i), &used));
-    i += used;
-    if (i >= text.size() || text[i] != '.') throw std::invalid_argument(text);
-    pin.bit = static_cast<unsigned>(std::stoul(text.substr(i + 1), &used));
-    i += 1 + used;
-  } catch (const std::logic_error&) {
-    throw std::invalid_argument("not a pin: " + text);
-  }
-  if (i != text.size() || pin.port > 5 || pin.bit > 31) {
-    throw std::invalid_argument("not a pin: " + text);
-  }
-  return pin;
+  std::string_view t = text;
+  if (!t.empty() && std::toupper(static_cast<unsigned char>(t.front())) == 'P') t.remove_prefix(1);
+  const auto dot = t.find('.');
+  const auto port = dot == std::string_view::npos ? std::nullopt
+                                                  : host::parse_unsigned(t.substr(0, dot), 5);
+  const auto bit = port ? host::parse_unsigned(t.substr(dot + 1), 31) : std::nullopt;
+  if (!port || !bit) throw std::invalid_argument("not a pin: " + text);
+  return Pin{static_cast<unsigned>(*port), static_cast<unsigned>(*bit)};
 }
 
 std::string Pin::name() const { return "P" + std::to_string(port) + "." + std::to_string(bit); }
@@ -85,6 +78,10 @@ RunResult Simulador::run_for(double seconds) {
   return board_->run(board_->seconds() + seconds, nullptr, 0);
 }
 
+RunResult Simulador::run_to_time(double board_seconds) {
+  return board_->run(board_seconds, nullptr, 0);
+}
+
 RunResult Simulador::run_until(const std::function<bool()>& condition, double max_seconds) {
   return board_->run(board_->seconds() + max_seconds, &condition, 0);
 }
@@ -95,6 +92,7 @@ RunResult Simulador::run_to(const std::string& function, double max_seconds) {
 
 double Simulador::time() const { return board_->seconds(); }
 Cycles Simulador::cycles() const { return board_->now(); }
+double Simulador::time_at(Cycles cycle) const { return board_->seconds_at(cycle); }
 std::uint32_t Simulador::cpu_hz() const { return board_->cpu_hz(); }
 std::uint64_t Simulador::instructions() const { return board_->instructions(); }
 

@@ -86,6 +86,11 @@ struct Parking {
   double time = 0;
 };
 
+// The latest board time a run may be asked to reach, in seconds (about
+// eleven and a half days; well inside what the cycle count and the time
+// conversion hold exactly at any CPU clock).
+inline constexpr double kMaxBoardSeconds = 1e6;
+
 enum class StopReason {
   TimeReached,  // the requested duration elapsed
   Condition,    // the run_until condition became true
@@ -154,7 +159,12 @@ class Simulador {
   Simulador& operator=(const Simulador&) = delete;
 
   // --- running --------------------------------------------------------------
+  // Every run ends by time on the first CPU cycle at or after the board time
+  // asked for. Times that are not finite or lie beyond kMaxBoardSeconds
+  // throw std::invalid_argument.
   RunResult run_for(double seconds);
+  // Runs until board time `board_seconds` (absolute, since reset).
+  RunResult run_to_time(double board_seconds);
   // Runs until `condition` holds (checked before every translated block of
   // code and after every skipped wait) or `max_seconds` pass.
   RunResult run_until(const std::function<bool()>& condition, double max_seconds);
@@ -164,6 +174,7 @@ class Simulador {
 
   double time() const;    // board time, seconds
   Cycles cycles() const;  // board time, CPU cycles since reset
+  double time_at(Cycles cycle) const;  // board time of any cycle so far
   std::uint32_t cpu_hz() const;
   std::uint64_t instructions() const;  // instructions executed (not skipped)
 

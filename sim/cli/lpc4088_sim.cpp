@@ -2,6 +2,7 @@
 // its pins did and how the run ended.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "elf_image.h"
+#include "host/output_check.h"
 #include "simulador.h"
 
 namespace {
@@ -16,6 +19,11 @@ namespace {
 using sim::cli::CommandLine;
 
 constexpr double kProgressEverySeconds = 1.0;  // of wall time
+// Exit statuses beyond how the run ended (0-3); the usage text lists them all.
+constexpr int kBadCommandLine = 64;
+constexpr int kBadImage = 65;
+constexpr int kCannotGoOn = 70;
+constexpr int kOutputFailed = 74;
 
 void print_change(const sim::OutputChange& c) {
   const std::string label = c.pin.label();
@@ -80,10 +88,13 @@ int run(const CommandLine& c) {
   auto last_progress = wall_start;
   std::size_t printed = 0;
   sim::RunResult result;
-  const double chunk = c.duration / 100 > 0.01 ? c.duration / 100 : 0.01;
-  do {
-    const double left = c.duration - board.time();
-    result = board.run_for(left < chunk ? left : chunk);
+  // Absolute targets that reach the end exactly: the loop ends on the last
+  // one, whatever the conversions between seconds and cycles did.
+  const double chunk = std::max(c.duration / 100, 0.01);
+  double target = 0;
+  for (unsigned k = 1;; ++k) {
+    target = std::min(c.duration, k * chunk);
+    result = board.run_to_time(target);
     for (; printed < board.pin_changes().size(); ++printed)
       print_change(board.pin_changes()[printed]);
     const auto now = std::chrono::steady_clock::now();
@@ -92,7 +103,8 @@ int run(const CommandLine& c) {
                    c.duration);
       last_progress = now;
     }
-  } while (result.reason == sim::StopReason::TimeReached && board.time() < c.duration);
+    if (result.reason != sim::StopReason::TimeReached || target >= c.duration) break;
+  }
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
 
@@ -107,10 +119,16 @@ int run(const CommandLine& c) {
     }
   }
   if (c.screenshot) {
-    if (board.screenshot(*c.screenshot)) {
-      std::printf("screenshot: %s\n", c.screenshot->c_str());
-    } else {
-      std::printf("screenshot: none, the LCD is off\n");
+    try {
+      if (board.screenshot(*c.screenshot)) {
+        std::printf("screenshot: %s\n", c.screenshot->c_str());
+      } else {
+        std::printf("screenshot: none, the LCD is off\n");
+      }
+    } catch (const std::runtime_error& e) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
+      return kOutputFailed;
     }
   }
   return status;
@@ -124,12 +142,23 @@ int main(int argc, char** argv) {
     c = sim::cli::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::invalid_argument& e) {
     std::fprintf(stderr, "lpc4088-sim: %s\n%s", e.what(), sim::cli::usage());
-    return 64;
+    return kBadCommandLine;
   }
+  if (c.help) {
+    std::fputs(sim::cli::usage(), stdout);
+    return host::finish_output(0, "lpc4088-sim", kOutputFailed);
+  }
+  int status = 0;
   try {
-    return run(c);
-  } catch (const std::exception& e) {
+    status = run(c);
+  } catch (const sim::ImageError& e) {
+    std::fflush(stdout);
     std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
-    return 70;
+    return kBadImage;
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
+    status = kCannotGoOn;
   }
+  return host::finish_output(status, "lpc4088-sim", kOutputFailed);
 }

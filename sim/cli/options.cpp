@@ -1,11 +1,17 @@
-#include "options.h"
+#include "cli/options.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <string_view>
+
+#include "host/strict_number.h"
 
 namespace sim::cli {
 namespace {
 
-constexpr double kPressHold = 0.05;  // seconds a --press holds the pin low
+constexpr double kPressHold = 0.05;     // seconds a --press holds the pin low
+constexpr double kAdcInputMax = 3.3;    // volts: the converter's reference
+constexpr unsigned kAdcChannels = 8;
 
 std::pair<std::string, std::string> split(const std::string& text, char at) {
   const auto i = text.find(at);
@@ -13,36 +19,49 @@ std::pair<std::string, std::string> split(const std::string& text, char at) {
   return {text.substr(0, i), text.substr(i + 1)};
 }
 
-double parse_number(const std::string& text, std::size_t& used) {
-  try {
-    return std::stod(text, &used);
-  } catch (const std::logic_error&) {
-    throw std::invalid_argument("not a number: " + text);
+double parse_volts(const std::string& text) {
+  std::string_view number = text;
+  if (!number.empty() && (number.back() == 'V' || number.back() == 'v')) number.remove_suffix(1);
+  const auto v = host::parse_real(number);
+  if (!v) throw std::invalid_argument("not volts: " + text);
+  if (*v < 0 || *v > kAdcInputMax) {
+    throw std::invalid_argument("--adc: " + text +
+                                " is outside the converter's input range, 0 to 3.3 V");
   }
+  return *v;
 }
 
-double parse_volts(const std::string& text) {
-  std::size_t used = 0;
-  const double v = parse_number(text, used);
-  const std::string unit = text.substr(used);
-  if (!unit.empty() && unit != "V" && unit != "v")
-    throw std::invalid_argument("not volts: " + text);
-  return v;
+unsigned parse_channel(const std::string& text) {
+  const auto ch = host::parse_unsigned(text, kAdcChannels - 1);
+  if (!ch) throw std::invalid_argument("--adc wants CHANNEL=VOLTS, channel 0..7, not " + text);
+  return static_cast<unsigned>(*ch);
 }
+
+double parse_time(const std::string& text) { return text.empty() ? 0 : parse_duration(text); }
 
 }  // namespace
 
 double parse_duration(const std::string& text) {
-  std::size_t used = 0;
-  const double value = parse_number(text, used);
-  std::string unit = text.substr(used);
-  while (!unit.empty() && unit.front() == ' ') unit.erase(unit.begin());
-  double scale = 0;
-  if (unit.empty() || unit == "s") scale = 1;
-  if (unit == "ms") scale = 1e-3;
-  if (unit == "us") scale = 1e-6;
-  if (scale == 0 || value < 0) throw std::invalid_argument("not a duration: " + text);
-  return value * scale;
+  std::string_view t = text;
+  double scale = 1;
+  for (const auto& [unit, factor] : {std::pair<std::string_view, double>{"ms", 1e-3},
+                                     {"us", 1e-6},
+                                     {"s", 1.0}}) {
+    if (t.size() > unit.size() && t.substr(t.size() - unit.size()) == unit) {
+      t.remove_suffix(unit.size());
+      scale = factor;
+      break;
+    }
+  }
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  const auto value = host::parse_real(t);
+  if (!value || *value < 0) throw std::invalid_argument("not a duration: " + text);
+  const double seconds = *value * scale;
+  if (seconds > kMaxBoardSeconds) {
+    throw std::invalid_argument("not a board time: " + text + " (at most " +
+                                std::to_string(static_cast<long long>(kMaxBoardSeconds)) + " s)");
+  }
+  return seconds;
 }
 
 CommandLine parse_command_line(const std::vector<std::string>& args) {
@@ -53,28 +72,25 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
       return args[++i];
     };
-    if (a == "--for") {
+    if (a == "--help" || a == "-h") {
+      c.help = true;
+    } else if (a == "--for") {
       c.duration = parse_duration(value());
     } else if (a == "--press") {
       const auto [pin, at] = split(value(), '@');
-      const double t = at.empty() ? 0 : parse_duration(at);
+      const double t = parse_time(at);
       c.pins.push_back({Pin::parse(pin), false, t});
       c.pins.push_back({Pin::parse(pin), true, t + kPressHold});
     } else if (a == "--pin") {
       const auto [assignment, at] = split(value(), '@');
       const auto [pin, level] = split(assignment, '=');
       if (level != "0" && level != "1") throw std::invalid_argument("--pin wants P=0 or P=1");
-      c.pins.push_back({Pin::parse(pin), level == "1", at.empty() ? 0 : parse_duration(at)});
+      c.pins.push_back({Pin::parse(pin), level == "1", parse_time(at)});
     } else if (a == "--adc") {
       const auto [assignment, at] = split(value(), '@');
       const auto [channel, volts] = split(assignment, '=');
-      std::size_t used = 0;
-      const double ch = parse_number(channel, used);
-      if (used != channel.size() || ch < 0 || ch > 7 || volts.empty()) {
-        throw std::invalid_argument("--adc wants CHANNEL=VOLTS, channel 0..7");
-      }
-      c.adc.push_back(
-          {static_cast<unsigned>(ch), parse_volts(volts), at.empty() ? 0 : parse_duration(at)});
+      if (volts.empty()) throw std::invalid_argument("--adc wants CHANNEL=VOLTS, channel 0..7");
+      c.adc.push_back({parse_channel(channel), parse_volts(volts), parse_time(at)});
     } else if (a == "--screenshot") {
       c.screenshot = value();
     } else if (a == "--trace") {
@@ -91,17 +107,37 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       throw std::invalid_argument("more than one image: " + a);
     }
   }
-  if (c.image.empty()) throw std::invalid_argument("no image given");
+  if (c.image.empty() && !c.help) throw std::invalid_argument("no image given");
   return c;
 }
+
+static_assert(kMaxBoardSeconds == 1e6, "the usage text states the longest run");
 
 const char* usage() {
   return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s] [--pin P2.22=0@0.2s]\n"
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
          "                   [--strict] [--no-idle-skip]\n"
-         "Runs a firmware image on the simulated LPC4088 board for the given board time,\n"
-         "printing output pin changes; exit 0 when it ends running or parked in thread\n"
-         "mode, 1 on an error stop, 2 on a fault, 3 when parked in an interrupt handler.\n";
+         "       lpc4088-sim --help\n"
+         "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
+         "(1 s unless --for says otherwise), printing output pin changes and how the run\n"
+         "ended. Times are seconds, or end in s, ms or us; at most 1000000 s.\n"
+         "  --press P@t      pulls input pin P low at time t for 50 ms\n"
+         "  --pin P=L@t      drives input pin P to level L (0 or 1) from time t\n"
+         "  --adc C=V@t      A/D channel C (0..7) sees V volts (0 to 3.3) from time t\n"
+         "  --screenshot F   writes the LCD as a PNG file at the end\n"
+         "  --trace          also prints the inputs and unmodelled register accesses\n"
+         "  --strict         an access to a register nobody modelled ends the run\n"
+         "  --no-idle-skip   executes waiting loops instead of jumping over them\n"
+         "Exit status:\n"
+         "   0  the run reached its time (running, asleep, or parked in thread mode)\n"
+         "   1  the firmware made an error stop\n"
+         "   2  a fault parked the CPU, or locked it up\n"
+         "   3  the CPU is parked for good in an interrupt handler\n"
+         "  64  bad command line\n"
+         "  65  the image cannot be loaded (not a linked image for this board)\n"
+         "  70  the simulation cannot go on (--strict met an unmodelled register, or an\n"
+         "      internal error of the CPU emulator)\n"
+         "  74  the report or the screenshot could not be written\n";
 }
 
 }  // namespace sim::cli

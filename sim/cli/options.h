@@ -34,9 +34,11 @@ struct CommandLine {
   bool trace = false;
   bool strict = false;  // fail on unmodelled registers
   bool idle_skipping = true;
+  bool help = false;
 };
 
-// "3s", "1.5 s", "200ms", "50us", or plain seconds; throws std::invalid_argument.
+// "3s", "1.5 s", "200ms", "50us", or plain seconds: a finite, non-negative
+// time up to kMaxBoardSeconds; throws std::invalid_argument otherwise.
 double parse_duration(const std::string& text);
 // Throws std::invalid_argument with a message for the user.
 CommandLine parse_command_line(const std::vector<std::string>& args);

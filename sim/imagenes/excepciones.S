@@ -110,3 +110,48 @@ IRQ0_Handler:
         msr apsr_nzcvq, r1
         bx lr
         .size IRQ0_Handler, . - IRQ0_Handler
+
+        // r0 = 0 or 4: takes IRQ 1 with SP at that offset from a multiple of
+        // 8, and returns SP after the interrupt minus SP before it (0 when
+        // the return undid the core's realignment); the handler keeps the
+        // stacked xPSR in xpsr_apilado.
+        .bss
+        .align 2
+        .global xpsr_apilado
+xpsr_apilado: .word 0
+        .text
+        .global tomar_con_pila
+        .thumb_func
+        .type tomar_con_pila, %function
+tomar_con_pila:
+        push {r4, r5, lr}
+        mov r4, sp
+        bic r5, r4, #7
+        sub r5, r5, #8
+        add r5, r5, r0
+        mov sp, r5
+        ldr r1, =0xE000E401     // IRQ 1 priority 0, enabled, then pended
+        movs r2, #0
+        strb r2, [r1]
+        ldr r1, =0xE000E100
+        movs r2, #2
+        str r2, [r1]
+        ldr r1, =0xE000E200
+        str r2, [r1]
+        dsb
+        isb
+        mov r0, sp
+        subs r0, r0, r5
+        mov sp, r4
+        pop {r4, r5, pc}
+        .size tomar_con_pila, . - tomar_con_pila
+
+        .global IRQ1_Handler
+        .thumb_func
+        .type IRQ1_Handler, %function
+IRQ1_Handler:
+        ldr r0, [sp, #28]
+        ldr r1, =xpsr_apilado
+        str r0, [r1]
+        bx lr
+        .size IRQ1_Handler, . - IRQ1_Handler

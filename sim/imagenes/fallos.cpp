@@ -8,6 +8,10 @@
 //   5 as 1 with the BusFault handler enabled
 //   6 as 3 with the UsageFault handler enabled
 //   7 SVC with the SVCall handler (priority 0) taking it: returns, sets hecho
+//   8 a breakpoint with no debugger (at punto_bkpt)                 P2.11 low
+//   9 an interrupt whose vector table lies where nothing is mapped  P2.12 low
+//  10 an enabled interrupt with no handler of its own               P2.13 low
+// The pins let a command line choose a case: the loop reads them all.
 #include <stdint.h>
 
 #include "registros.h"
@@ -24,7 +28,11 @@ void SVC_Handler() { svc_visto = 1; }
 
 int main() {
   while (caso == 0) {
-    if ((GPIO_PIN(2) & (1u << 10)) == 0) caso = 1;  // P2.10 low: case 1, from the command line
+    const uint32_t pines = GPIO_PIN(2);
+    if ((pines & (1u << 10)) == 0) caso = 1;
+    if ((pines & (1u << 11)) == 0) caso = 8;
+    if ((pines & (1u << 12)) == 0) caso = 9;
+    if ((pines & (1u << 13)) == 0) caso = 10;
   }
   switch (caso) {
     case 1:
@@ -49,6 +57,18 @@ int main() {
       break;
     case 7:
       __asm volatile("svc #0" ::: "memory");
+      break;
+    case 8:
+      __asm volatile(".global punto_bkpt\npunto_bkpt: bkpt #1" ::: "memory");
+      break;
+    case 9:
+      REG(0xE000ED08u) = 0x30000000u;  // VTOR
+      NVIC_ISER(0) = 1u << 5;
+      NVIC_ISPR(0) = 1u << 5;
+      break;
+    case 10:
+      NVIC_ISER(0) = 1u << 5;
+      NVIC_ISPR(0) = 1u << 5;
       break;
     default:
       break;
