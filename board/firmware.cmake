@@ -27,6 +27,8 @@ add_library(placa STATIC
   ${LAB_ROOT}/board/parar_con_error.cpp
   ${FW_FUENTES_CPP})
 fw_target_defaults(placa)
+# The board implements the services on the chip alone: no driver, no game.
+target_link_libraries(placa PRIVATE capa_placa)
 
 # An image: ELF, .bin and .hex in ${FW_IMAGES_DIR}, with its map file and
 # size report, the boot ROM checksum written into all three and checked.
@@ -57,15 +59,11 @@ function(fw_imagen)
     VERBATIM)
 endfunction()
 
-if(TARGET temporizador)
-  fw_imagen(NAME reloj OBJECTS arranque main temporizador)
-endif()
+fw_imagen(NAME reloj OBJECTS arranque main temporizador)
 
-set(fw_modulos arranque)
-foreach(m pieza cuveta entradas_salidas config_pines temporizador conversor sonda_temperatura)
-  if(TARGET ${m})
-    list(APPEND fw_modulos ${m})
-  endif()
-endforeach()
-fw_imagen(NAME pruebas_firmware OBJECTS ${fw_modulos}
+fw_imagen(NAME pruebas_firmware
+  OBJECTS arranque pieza cuveta entradas_salidas config_pines temporizador conversor
+    sonda_temperatura
   SOURCES ${LAB_ROOT}/board/pruebas_firmware.cpp KEEP_ALL)
+# Its own source only brings up the LCD and the LEDs, then sleeps.
+target_link_libraries(pruebas_firmware PRIVATE capa_servicios capa_chip)

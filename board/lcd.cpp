@@ -17,8 +17,6 @@ constexpr FuncionPin kPinesLcd[] = {
     {2, 8, 7},  {2, 9, 7},  {2, 12, 5}, {2, 13, 7}, {1, 20, 7}, {1, 21, 7}, {1, 22, 7}, {1, 23, 7},
     {1, 24, 7}, {1, 25, 7}, {1, 26, 7}, {1, 27, 7}, {1, 28, 7}, {1, 29, 7}};
 
-constexpr uint32_t kPconpLcd = 1u << 0;
-
 struct Tiempos {
   uint32_t pulso;      // sync width
   uint32_t anterior;   // front porch
@@ -46,7 +44,7 @@ constexpr uint32_t kModo = LCD_CTRL_TFT | LCD_CTRL_BPP_16_565;
 }  // namespace
 
 void lcd_inicializar(const uint16_t* marco) {
-  LPC_SC->PCONP |= kPconpLcd;
+  LPC_SC->PCONP |= LPC_SC_PCONP_PCLCD;
   LPC_SC->LCD_CFG = 0;  // LCD clock = CPU clock
   pines_configurar(kPinesLcd);
   LPC_LCD->CTRL = kModo;  // disabled while reprogrammed

@@ -25,7 +25,6 @@ constexpr FuncionPin kPinesEmc[] = {
     {2, 17, 1}, {2, 18, 1}, {2, 20, 1}, {2, 24, 1}, {2, 28, 1}, {2, 29, 1}, {2, 30, 1}, {2, 31, 1},
     {4, 25, 1}};
 
-constexpr uint32_t kPconpEmc = 1u << 11;
 constexpr uint32_t kRetardosEmc = 0x00001010;  // command and feedback clock delays, 250 ps steps
 
 // Register value for "n cycles" where the register holds n - 1.
@@ -86,7 +85,7 @@ void secuencia_de_arranque() {
 }  // namespace
 
 void sdram_inicializar() {
-  LPC_SC->PCONP |= kPconpEmc;
+  LPC_SC->PCONP |= LPC_SC_PCONP_PCEMC;
   LPC_SC->EMCDLYCTL = kRetardosEmc;
   pines_configurar(kPinesEmc);
   LPC_EMC->Control = EMC_CONTROL_EN;

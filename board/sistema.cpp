@@ -25,7 +25,6 @@ constexpr uint32_t kEmcClkMitadCpu = 1;  // EMC clock = CPU clock / 2
 static_assert(kDivisorEmc == 2);
 constexpr uint32_t kFlashTim6Ciclos = 5u << 12;  // 6 CPU clocks: up to 120 MHz
 constexpr uint32_t kFlashCfgResto = 0x03A;       // reserved bits at their reset value
-constexpr uint32_t kPconpGpio = 1u << 15;
 
 void alimentar_pll0() {
   LPC_SC->PLL0FEED = 0xAA;
@@ -72,6 +71,6 @@ void SystemInit(void) {
   LPC_SC->PCLKSEL = kDivisorPeriferico;
   LPC_SC->EMCCLKSEL = kEmcClkMitadCpu;
   LPC_SC->CCLKSEL = kDivisorCpu | kCclkSelPll;
-  LPC_SC->PCONP |= kPconpGpio;
+  LPC_SC->PCONP |= LPC_SC_PCONP_PCGPIO;
   PeripheralClock = kPerifericoHz;
 }

@@ -7,7 +7,6 @@ namespace {
 
 constexpr uint32_t kNumeroCanales = 8;
 constexpr uint32_t kFrecuenciaMaxima = 12400000u;
-constexpr uint32_t kPconpAdc = 1u << 12;
 
 constexpr uint32_t kCrSeleccion = 0xFFu;
 constexpr uint32_t kCrDesplazamientoDivisor = 8;
@@ -46,7 +45,7 @@ void adc_inicializar(uint32_t frecuencia_adc, uint32_t canales) {
   ASSERT(frecuencia_adc < kFrecuenciaMaxima, "La frecuencia de reloj del ADC debe ser < 12.4 MHz.");
   ASSERT(canales <= 0xFFu, "Canales incorrectos.");
 
-  LPC_SC->PCONP = LPC_SC->PCONP | kPconpAdc;
+  LPC_SC->PCONP = LPC_SC->PCONP | LPC_SC_PCONP_PCADC;
   LPC_ADC->CR = (divisor_reloj(frecuencia_adc) << kCrDesplazamientoDivisor) | kCrEncendido;
   for (uint32_t i = 0; i < kNumeroCanales; ++i) {
     if ((canales & (1u << i)) != 0) {

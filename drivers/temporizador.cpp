@@ -33,15 +33,15 @@ bool_t es_timer(const LPC_TIM_TypeDef* timer_regs) {
 
 uint32_t bit_de_potencia(const LPC_TIM_TypeDef* timer_regs) {
   if (timer_regs == LPC_TIM0) {
-    return 1u << 1;
+    return LPC_SC_PCONP_PCTIM0;
   }
   if (timer_regs == LPC_TIM1) {
-    return 1u << 2;
+    return LPC_SC_PCONP_PCTIM1;
   }
   if (timer_regs == LPC_TIM2) {
-    return 1u << 22;
+    return LPC_SC_PCONP_PCTIM2;
   }
-  return 1u << 23;
+  return LPC_SC_PCONP_PCTIM3;
 }
 
 // A period or delay fits when its count (length x counts per unit, minus one)

@@ -4,12 +4,11 @@
 set(SIM_IMAGES_DIR ${LAB_ROOT}/sim/imagenes)
 add_library(sim_arranque OBJECT ${SIM_IMAGES_DIR}/arranque_prueba.S)
 
-foreach(name excepciones prioridades fallos perifericos llamadas forma_reloj memoria)
-  if(EXISTS ${SIM_IMAGES_DIR}/${name}.S)
-    set(source ${SIM_IMAGES_DIR}/${name}.S)
-  else()
-    set(source ${SIM_IMAGES_DIR}/${name}.cpp)
-  endif()
+# Each image named by its source, so a renamed or missing one fails here.
+foreach(source excepciones.S prioridades.cpp fallos.cpp perifericos.cpp llamadas.cpp
+    forma_reloj.cpp memoria.S)
+  get_filename_component(name ${source} NAME_WE)
+  set(source ${SIM_IMAGES_DIR}/${source})
   add_executable(sim_${name} ${source} $<TARGET_OBJECTS:sim_arranque>)
   fw_target_defaults(sim_${name})
   target_include_directories(sim_${name} PRIVATE ${SIM_IMAGES_DIR})

@@ -254,6 +254,17 @@ static_assert(offsetof(LPC_SC_TypeDef, RSTCON1) == 0x1D0, "SC RSTCON1");
 static_assert(offsetof(LPC_SC_TypeDef, EMCDLYCTL) == 0x1DC, "SC EMCDLYCTL");
 static_assert(offsetof(LPC_SC_TypeDef, EMCCAL) == 0x1E0, "SC EMCCAL");
 
+// PCONP: one power bit per peripheral; a peripheral whose bit is clear gets
+// no clock and does not run.
+#define LPC_SC_PCONP_PCLCD (1u << 0)
+#define LPC_SC_PCONP_PCTIM0 (1u << 1)
+#define LPC_SC_PCONP_PCTIM1 (1u << 2)
+#define LPC_SC_PCONP_PCEMC (1u << 11)
+#define LPC_SC_PCONP_PCADC (1u << 12)
+#define LPC_SC_PCONP_PCGPIO (1u << 15)
+#define LPC_SC_PCONP_PCTIM2 (1u << 22)
+#define LPC_SC_PCONP_PCTIM3 (1u << 23)
+
 // Pin configuration: one register per pin, P[port][pin]; bits 2..0 select
 // the pin's function, the others its electrical mode. Port 5 has pins 0 to 4.
 typedef struct {
