@@ -2,6 +2,9 @@
 // and the command line.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "cli/options.h"
 #include "clock_history.h"
 #include "code_scan.h"
@@ -80,6 +83,30 @@ TEST(ClockHistory, ConvertsThroughEveryClockChange) {
   EXPECT_EQ(clock.cycles_at(1.001), 12'000u + 120'000'000u);
   EXPECT_DOUBLE_EQ(clock.seconds_at(6'000), 0.0005);
   EXPECT_EQ(clock.cycles_at(0.0005), 6'000u);
+}
+
+TEST(ClockHistory, CyclesAtIsTheFirstCycleAtOrAfterAnyTime) {
+  std::mt19937_64 rng(11);
+  std::uniform_int_distribution<std::uint32_t> hz(1'000'000, 200'000'000);
+  std::uniform_int_distribution<Cycles> gap(1, 50'000'000);
+  for (int trial = 0; trial < 200; ++trial) {
+    ClockHistory clock(12'000'000);
+    Cycles at = 0;
+    for (int change = trial % 5; change > 0; --change) clock.change(at += gap(rng), hz(rng));
+    for (int i = 0; i < 50; ++i) {
+      // Just past a cycle's own time, on it, and anywhere.
+      const Cycles near = std::uniform_int_distribution<Cycles>(1, at + 100'000'000)(rng);
+      const double on = clock.seconds_at(near);
+      for (double t : {std::nextafter(on, 1e9), on,
+                       std::uniform_real_distribution<double>(0, on)(rng)}) {
+        const Cycles c = clock.cycles_at(t);
+        ASSERT_GE(clock.seconds_at(c), t) << "trial " << trial;
+        if (c > 0) {
+          ASSERT_LT(clock.seconds_at(c - 1), t) << "trial " << trial;
+        }
+      }
+    }
+  }
 }
 
 TEST(CodeScan, CountsNarrowAndWideInstructions) {
