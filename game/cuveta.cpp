@@ -78,8 +78,47 @@ bool desborda_por_arriba(const pieza_t& pieza, int32_t y) {
   return false;
 }
 
-int32_t pixel_x(const cuveta_t& cuveta, int32_t x) { return cuveta.x_pantalla + BLOQUE_TAMANO * x; }
-int32_t pixel_y(const cuveta_t& cuveta, int32_t y) { return cuveta.y_pantalla + BLOQUE_TAMANO * y; }
+// Pixel positions in 64 bits: 15·x overflows int32_t once x passes about
+// 143 million, and the origin itself is any int the caller stored.
+int64_t pixel(int32_t origen, int64_t bloques) {
+  return static_cast<int64_t>(origen) + BLOQUE_TAMANO * bloques;
+}
+
+bool cabe_en_int32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
+
+// A block whose position does not fit the painter's coordinates cannot be
+// placed, so it is not painted.
+void pintar_bloque(int64_t x, int64_t y, int16_t color) {
+  if (cabe_en_int32(x) && cabe_en_int32(y)) {
+    bloque_pintar(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
+  }
+}
+
+// Through the piece module whenever the piece's origin fits its
+// coordinates. An origin just below INT32_MIN does not, yet the blocks right
+// of it or below it may: those are painted here, one by one.
+void dibujar_pieza(const cuveta_t& cuveta, const pieza_t& pieza, int32_t x, int32_t y,
+                   bool borrar) {
+  const int64_t px = pixel(cuveta.x_pantalla, x);
+  const int64_t py = pixel(cuveta.y_pantalla, y);
+  if (cabe_en_int32(px) && cabe_en_int32(py)) {
+    if (borrar) {
+      pieza_borrar(&pieza, static_cast<int32_t>(px), static_cast<int32_t>(py));
+    } else {
+      pieza_pintar(&pieza, static_cast<int32_t>(px), static_cast<int32_t>(py));
+    }
+    return;
+  }
+  const int16_t color = borrar ? 0 : pieza.color;
+  const int32_t n = lado(pieza);
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = 0; j < n; ++j) {
+      if (pieza.matriz[i][j] != 0) {
+        pintar_bloque(px + BLOQUE_TAMANO * j, py + BLOQUE_TAMANO * i, color);
+      }
+    }
+  }
+}
 
 }  // namespace
 
@@ -133,13 +172,13 @@ void cuveta_hay_desbordamiento(const cuveta_t* cptr, const pieza_t* pptr, int32_
 void cuveta_pintar_pieza(const cuveta_t* cptr, const pieza_t* pptr, int32_t x, int32_t y) {
   ASSERT(cptr != nullptr, "El puntero cptr es nulo");
   ASSERT(pptr != nullptr, "El puntero pptr es nulo");
-  pieza_pintar(pptr, pixel_x(*cptr, x), pixel_y(*cptr, y));
+  dibujar_pieza(*cptr, *pptr, x, y, false);
 }
 
 void cuveta_borrar_pieza(const cuveta_t* cptr, const pieza_t* pptr, int32_t x, int32_t y) {
   ASSERT(cptr != nullptr, "El puntero cptr es nulo");
   ASSERT(pptr != nullptr, "El puntero pptr es nulo");
-  pieza_borrar(pptr, pixel_x(*cptr, x), pixel_y(*cptr, y));
+  dibujar_pieza(*cptr, *pptr, x, y, true);
 }
 
 void cuveta_fijar_pieza(cuveta_t* cptr, const pieza_t* pptr, int32_t x, int32_t y) {
@@ -171,18 +210,17 @@ void cuveta_pintar(const cuveta_t* cptr) {
   // A U-shaped frame: both walls reach one block below row 16, where the
   // floor joins them.
   for (int32_t i = 0; i <= CUVETA_ALTO; ++i) {
-    bloque_pintar(x0 - BLOQUE_TAMANO, y0 + BLOQUE_TAMANO * i, COLOR_MARCO);
-    bloque_pintar(x0 + BLOQUE_TAMANO * CUVETA_ANCHO, y0 + BLOQUE_TAMANO * i, COLOR_MARCO);
+    pintar_bloque(pixel(x0, -1), pixel(y0, i), COLOR_MARCO);
+    pintar_bloque(pixel(x0, CUVETA_ANCHO), pixel(y0, i), COLOR_MARCO);
   }
   for (int32_t j = 0; j <= CUVETA_ANCHO; ++j) {
-    bloque_pintar(x0 + BLOQUE_TAMANO * (j - 1), y0 + BLOQUE_TAMANO * CUVETA_ALTO, COLOR_MARCO);
+    pintar_bloque(pixel(x0, j - 1), pixel(y0, CUVETA_ALTO), COLOR_MARCO);
   }
   // Empty cells go out in black too, which wipes a falling piece drawn over
   // the grid.
   for (int32_t r = 0; r < CUVETA_ALTO; ++r) {
     for (int32_t c = 0; c < CUVETA_ANCHO; ++c) {
-      bloque_pintar(x0 + BLOQUE_TAMANO * c, y0 + BLOQUE_TAMANO * r,
-                    static_cast<int16_t>(cptr->matriz[r][c]));
+      pintar_bloque(pixel(x0, c), pixel(y0, r), static_cast<int16_t>(cptr->matriz[r][c]));
     }
   }
 }

@@ -11,6 +11,8 @@
 #include "glcd.h"
 #include "pieza.h"
 
+#include "host/output_check.h"
+
 namespace {
 
 // The panel as a grid of blocks, holding the colour of the last block painted
@@ -205,5 +207,5 @@ int main() {
       break;
     }
   }
-  return 0;
+  return host::finish_output(0, "demo_juego");
 }

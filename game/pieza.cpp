@@ -116,12 +116,16 @@ int32_t lado(const pieza_t& pieza) {
   return pieza.tamano < PIEZA_MAX_TAM_MATRIZ ? pieza.tamano : PIEZA_MAX_TAM_MATRIZ;
 }
 
+// Block positions in 64 bits: near INT32_MAX, x + 15·j no longer fits the
+// painter's coordinates, and such a block cannot be placed at all.
 void pintar_celdas(const pieza_t& pieza, int32_t x, int32_t y, int16_t color) {
   const int32_t n = lado(pieza);
   for (int32_t i = 0; i < n; ++i) {
     for (int32_t j = 0; j < n; ++j) {
-      if (pieza.matriz[i][j] != 0) {
-        bloque_pintar(x + PIEZA_TAM_BLOQUE * j, y + PIEZA_TAM_BLOQUE * i, color);
+      const int64_t bx = static_cast<int64_t>(x) + PIEZA_TAM_BLOQUE * j;
+      const int64_t by = static_cast<int64_t>(y) + PIEZA_TAM_BLOQUE * i;
+      if (pieza.matriz[i][j] != 0 && bx <= INT32_MAX && by <= INT32_MAX) {
+        bloque_pintar(static_cast<int32_t>(bx), static_cast<int32_t>(by), color);
       }
     }
   }

@@ -8,12 +8,17 @@
 namespace host {
 
 int finish_output(int status, const char* program, int failure) {
-  std::cout.flush();
-  const bool stream_failed = !std::cout.good();
+  // Each flush is asked for its own errno: a synchronised std::cout flushes
+  // stdout itself, so whichever runs first meets the failing write and the
+  // second would only see the error flag, without a reason.
   errno = 0;
-  const bool flush_failed = std::fflush(stdout) != 0;
-  const int error = errno;
-  if (!stream_failed && !flush_failed && !std::ferror(stdout)) return status;
+  const bool c_failed = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  int error = c_failed ? errno : 0;
+  errno = 0;
+  std::cout.flush();
+  const bool cpp_failed = !std::cout.good();
+  if (cpp_failed && error == 0) error = errno;
+  if (!c_failed && !cpp_failed) return status;
   std::fprintf(stderr, "%s: cannot write standard output: %s\n", program,
                error != 0 ? std::strerror(error) : "write error");
   return status != 0 ? status : failure;

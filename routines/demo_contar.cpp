@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/output_check.h"
 #include "leer_entero.h"
 #include "ocurrencias_en_array.h"
 
@@ -16,7 +17,7 @@ int main() {
     // Searching would count a value the user never gave.
     std::fflush(stdout);
     std::fprintf(stderr, "\nNo se ha introducido un numero entero decimal.\n");
-    return EXIT_FAILURE;
+    return host::finish_output(EXIT_FAILURE, "demo_contar");
   }
 
   int correcto = ocurrencias_en_array(valor, array, longitud, &resultado);
@@ -25,5 +26,5 @@ int main() {
   } else {
     std::printf("Los argumentos no son correctos.");
   }
-  return 0;
+  return host::finish_output(0, "demo_contar");
 }

@@ -3,6 +3,8 @@
 
 #include "sumar_diagonal.h"
 
+#include "host/output_check.h"
+
 int main() {
   long matriz[3][3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
   unsigned int num_filas_columnas = 3;
@@ -14,5 +16,5 @@ int main() {
   } else {
     std::printf("Los argumentos no con correctos");
   }
-  return 0;
+  return host::finish_output(0, "demo_diagonal");
 }

@@ -10,6 +10,8 @@
 #include "logicas.h"
 #include "uint_a_cadena_binario.h"
 
+#include "host/output_check.h"
+
 namespace {
 
 void mostrar_decimal(int numero) {
@@ -54,5 +56,5 @@ int main() {
   mostrar_logicas(0x12345678u, 0x9ABCDEF0u);
   mostrar_logicas(0xFFFFFFFFu, 0u);
   mostrar_logicas(0u, 0xFFFFFFFFu);
-  return 0;
+  return host::finish_output(0, "demo_i386");
 }

@@ -3,6 +3,8 @@
 
 #include "ordenar.h"
 
+#include "host/output_check.h"
+
 int main() {
   int array[10] = {5, 9, 4, 6, 8, 1, 3, 7, 2, 0};
   unsigned int longitud = 10;
@@ -16,5 +18,5 @@ int main() {
   } else {
     std::printf("Los argumentos no con correctos");
   }
-  return 0;
+  return host::finish_output(0, "demo_ordenar");
 }

@@ -9,8 +9,8 @@
 // and at least one digit, nothing else. Only then is *valor written.
 bool convertir_entero(std::string_view texto, int* valor);
 
-// Skips leading white space, reads the next word of entrada and converts it
-// with convertir_entero.
+// Skips leading white space and reads the rest of that line of entrada; the
+// line, without its trailing blanks, must be a number for convertir_entero.
 bool leer_entero(std::FILE* entrada, int* valor);
 
 #endif

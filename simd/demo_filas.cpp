@@ -2,6 +2,8 @@
 // four column sums.
 #include <cstdio>
 
+#include "host/output_check.h"
+
 extern "C" int sse_renglones(const float* matriz, float* suma);
 
 int main() {
@@ -23,5 +25,5 @@ int main() {
   } else {
     std::printf("Los argumentos no son validos.");
   }
-  return 0;
+  return host::finish_output(0, "demo_filas");
 }

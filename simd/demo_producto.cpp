@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "host/output_check.h"
+
 extern "C" int sse_producto_escalar(const float* vector_1, const float* vector_2,
                                     uint32_t dimension, float* resultado);
 
@@ -21,5 +23,5 @@ int main() {
   } else {
     std::printf("Los argumentos no son validos.");
   }
-  return 0;
+  return host::finish_output(0, "demo_producto");
 }

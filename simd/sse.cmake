@@ -5,9 +5,9 @@
 lab_object_module(NAME renglones ARCH x86-64 SOURCES ${CMAKE_CURRENT_LIST_DIR}/sse_renglones.S)
 add_executable(demo_filas ${CMAKE_CURRENT_LIST_DIR}/demo_filas.cpp)
 lab_warnings(demo_filas)
-target_link_libraries(demo_filas PRIVATE renglones)
+target_link_libraries(demo_filas PRIVATE renglones host_base)
 
 add_library(producto_escalar OBJECT ${CMAKE_CURRENT_LIST_DIR}/sse_producto_escalar.S)
 add_executable(demo_producto ${CMAKE_CURRENT_LIST_DIR}/demo_producto.cpp)
 lab_warnings(demo_producto)
-target_link_libraries(demo_producto PRIVATE producto_escalar)
+target_link_libraries(demo_producto PRIVATE producto_escalar host_base)

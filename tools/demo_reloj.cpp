@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "host/output_check.h"
 #include "simulador.h"
 
 namespace {
@@ -57,9 +58,7 @@ sim::Cycles ciclos_de_un_tic(sim::Simulador& placa) {
   return placa.cycles() - inicio;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int simular(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s IMAGES_DIR OUTPUT.png\n", argv[0]);
     return 2;
@@ -103,3 +102,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return host::finish_output(simular(argc, argv), "demo_reloj"); }

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# tools/fuzz.sh BUILD_DIR SECONDS: runs the BMP reader's libFuzzer target for
+# tools/fuzz.sh BUILD_DIR [SECONDS]: runs the BMP reader's libFuzzer target for
 # SECONDS from freshly generated seeds plus the corpus grown by earlier runs,
 # and prints how many inputs it executed. Crash inputs land in
 # BUILD_DIR/fuzz/artefactos; a crash makes the script fail.
 set -euo pipefail
-build="${1:?usage: tools/fuzz.sh BUILD_DIR SECONDS}"
-seconds="${2:-60}"
+usage="usage: tools/fuzz.sh BUILD_DIR [SECONDS]"
+source "$(dirname "$0")/fuzz_args.sh"
+[ $# -ge 1 ] && [ $# -le 2 ] || { echo "$usage" >&2; exit 2; }
+build="$1"
+seconds="${2-60}"
+fuzz_check_seconds "$usage" "$seconds"
 dir="$build/fuzz"
 fuzzer="$dir/fuzz_leer_bmp"
 [ -x "$fuzzer" ] || { echo "fuzz: $fuzzer not built" >&2; exit 1; }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -503,5 +504,86 @@ TEST_F(CuvetaTest, CCallersSeeTheSameRecords) {
   EXPECT_EQ(std::memcmp(p.matriz, pieza_te.matriz, sizeof p.matriz), 0);
   EXPECT_EQ(p.color, pieza_te.color);
 }
+
+// Far from the screen the pixel position no longer fits 32 bits: only the
+// blocks that the painter can place are painted, and nothing overflows on
+// the way. The piece is the four corners of a 4 x 4 square, so every case
+// shows which corners of it stay.
+struct Extremo {
+  const char* nombre;
+  std::function<void()> llamada;
+  std::vector<PainterCall> esperado;
+};
+
+void PrintTo(const Extremo& extremo, std::ostream* os) { *os << extremo.nombre; }
+
+pieza_t esquinas() {
+  pieza_t p = pieza_palo;
+  std::memset(p.matriz, 0, sizeof p.matriz);
+  p.matriz[0][0] = p.matriz[0][3] = p.matriz[3][0] = p.matriz[3][3] = 1;
+  return p;
+}
+
+class PosicionExtrema : public ::testing::TestWithParam<Extremo> {
+ protected:
+  void SetUp() override { clear_painter_calls(); }
+};
+
+TEST_P(PosicionExtrema, PaintsOnlyTheBlocksThatFit) {
+  GetParam().llamada();
+  EXPECT_EQ(painter_calls(), GetParam().esperado);
+}
+
+const pieza_t cuatro_esquinas = esquinas();
+const cuveta_t cuveta_inicial = vacia();
+constexpr int16_t rojo = -2048;
+
+// The well's column 0 is at pixel 105, so column 143165569 is at 2147483640
+// and column -143165584 at -2147483655, 7 below INT32_MIN.
+INSTANTIATE_TEST_SUITE_P(
+    Cuveta, PosicionExtrema,
+    ::testing::Values(
+        Extremo{"LastColumnThatFits",
+                [] { cuveta_pintar_pieza(&cuveta_inicial, &cuatro_esquinas, 143165569, 0); },
+                {{2147483640, 0, rojo}, {2147483640, 45, rojo}}},
+        Extremo{"OriginJustLeftOfTheRange",
+                [] { cuveta_pintar_pieza(&cuveta_inicial, &cuatro_esquinas, -143165584, 0); },
+                {{-2147483610, 0, rojo}, {-2147483610, 45, rojo}}},
+        Extremo{"OriginJustLeftOfTheRangeErased",
+                [] { cuveta_borrar_pieza(&cuveta_inicial, &cuatro_esquinas, -143165584, 0); },
+                {{-2147483610, 0, 0}, {-2147483610, 45, 0}}},
+        Extremo{"OriginJustAboveTheRange",
+                [] { cuveta_pintar_pieza(&cuveta_inicial, &cuatro_esquinas, 0, -143165578); },
+                {{105, -2147483625, rojo}, {150, -2147483625, rojo}}},
+        Extremo{"LastRowThatFits",
+                [] { cuveta_borrar_pieza(&cuveta_inicial, &cuatro_esquinas, 0, 143165576); },
+                {{105, 2147483640, 0}, {150, 2147483640, 0}}},
+        Extremo{"LargestCell",
+                [] { cuveta_pintar_pieza(&cuveta_inicial, &cuatro_esquinas, INT32_MAX, INT32_MAX); },
+                {}},
+        Extremo{"SmallestCell",
+                [] { cuveta_borrar_pieza(&cuveta_inicial, &cuatro_esquinas, INT32_MIN, INT32_MIN); },
+                {}},
+        Extremo{"PieceAtTheCornerOfThePixelRange",
+                [] { pieza_pintar(&cuatro_esquinas, INT32_MAX - 44, INT32_MIN); },
+                {{2147483603, INT32_MIN, rojo}, {2147483603, -2147483603, rojo}}},
+        Extremo{"WellWithTheFrameOffTheRange",
+                [] {
+                  cuveta_t c = vacia();
+                  c.x_pantalla = INT32_MIN;
+                  c.y_pantalla = INT32_MAX - 240;
+                  c.matriz[16][0] = rojo;
+                  cuveta_pintar(&c);
+                  // Only the right wall above the corner and the cells fit.
+                  const auto& calls = painter_calls();
+                  ASSERT_EQ(calls.size(), 17u + 170u);
+                  EXPECT_EQ(calls[0], (PainterCall{INT32_MIN + 150, INT32_MAX - 240, -1}));
+                  EXPECT_EQ(calls[16], (PainterCall{INT32_MIN + 150, INT32_MAX, -1}));
+                  EXPECT_EQ(calls[17], (PainterCall{INT32_MIN, INT32_MAX - 240, 0}));
+                  EXPECT_EQ(calls[17 + 160], (PainterCall{INT32_MIN, INT32_MAX, rojo}));
+                  clear_painter_calls();
+                },
+                {}}),
+    [](const ::testing::TestParamInfo<Extremo>& caso) { return std::string(caso.param.nombre); });
 
 }  // namespace

@@ -39,18 +39,21 @@ bool leer_de(const std::string& entrada, int* valor) {
   return leido;
 }
 
-TEST(LeerEntero, SaltaEspaciosYLeeUnaPalabra) {
-  int valor = 0;
-  EXPECT_TRUE(leer_de(" \n\t 42\n", &valor));
-  EXPECT_EQ(valor, 42);
-  EXPECT_TRUE(leer_de("-8 9", &valor));
-  EXPECT_EQ(valor, -8);
-  valor = 3;
-  EXPECT_FALSE(leer_de("", &valor));
-  EXPECT_FALSE(leer_de("   \n", &valor));
-  EXPECT_FALSE(leer_de("seis\n", &valor));
-  EXPECT_FALSE(leer_de("6x\n", &valor));
-  EXPECT_EQ(valor, 3);
+// The whole line is the answer: only blanks may surround the number.
+TEST(LeerEntero, LeeLaLineaEnteraYSoloAceptaUnNumero) {
+  const struct {
+    const char* entrada;
+    bool leido;
+    int valor;
+  } casos[] = {{" \n\t 42\n", true, 42}, {"-8 \r\n9", true, -8}, {"7\t\n", true, 7},
+               {"", false, 3},           {"   \n", false, 3},      {"seis\n", false, 3},
+               {"6x\n", false, 3},       {"-8 9", false, 3},       {"6 abc\n", false, 3},
+               {"7 basura", false, 3}};
+  for (const auto& c : casos) {
+    int valor = 3;
+    EXPECT_EQ(leer_de(c.entrada, &valor), c.leido) << c.entrada;
+    EXPECT_EQ(valor, c.valor) << c.entrada;
+  }
 }
 
 }  // namespace

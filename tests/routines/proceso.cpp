@@ -1,5 +1,6 @@
 #include "proceso.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,7 +73,7 @@ ResultadoProceso ejecutar_programa(const std::string& programa, const std::strin
 }
 
 ResultadoProceso ejecutar_programa(const std::vector<std::string>& orden,
-                                   const std::string& entrada) {
+                                   const std::string& entrada, SalidaEstandar destino) {
   if (orden.empty()) throw std::invalid_argument("ejecutar_programa: no program");
   const std::string& programa = orden.front();
   // A program that stops reading must not kill the test with SIGPIPE.
@@ -81,7 +82,17 @@ ResultadoProceso ejecutar_programa(const std::vector<std::string>& orden,
   posix_spawn_file_actions_t acciones;
   posix_spawn_file_actions_init(&acciones);
   posix_spawn_file_actions_adddup2(&acciones, tubo_entrada.lectura, STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&acciones, tubo_salida.escritura, STDOUT_FILENO);
+  switch (destino) {
+    case SalidaEstandar::Tubo:
+      posix_spawn_file_actions_adddup2(&acciones, tubo_salida.escritura, STDOUT_FILENO);
+      break;
+    case SalidaEstandar::Llena:
+      posix_spawn_file_actions_addopen(&acciones, STDOUT_FILENO, "/dev/full", O_WRONLY, 0);
+      break;
+    case SalidaEstandar::Cerrada:
+      posix_spawn_file_actions_addclose(&acciones, STDOUT_FILENO);
+      break;
+  }
   posix_spawn_file_actions_adddup2(&acciones, tubo_errores.escritura, STDERR_FILENO);
   for (int fd : {tubo_entrada.escritura, tubo_salida.lectura, tubo_errores.lectura}) {
     posix_spawn_file_actions_addclose(&acciones, fd);

@@ -25,7 +25,7 @@ TEST(Programas, DemoContarConValoresValidos) {
     const char* entrada;
     const char* cuenta;
   } casos[] = {{"6\n", "3"}, {"1\n", "2"},  {"5", "2"},    {"  8\n", "1"},     {"9\n", "0"},
-               {"0\n", "0"}, {"+4\n", "1"}, {"-6\n", "0"}, {"7 basura\n", "1"}};
+               {"0\n", "0"}, {"+4\n", "1"}, {"-6\n", "0"}, {"7 \r\n", "1"}};
   for (const auto& c : casos) {
     ResultadoProceso r = ejecutar_programa(DEMO_CONTAR, c.entrada);
     EXPECT_EQ(r.salida, pregunta + "Los argumentos son correctos y el resultado es: " + c.cuenta)
@@ -36,7 +36,8 @@ TEST(Programas, DemoContarConValoresValidos) {
 }
 
 TEST(Programas, DemoContarSinNumeroNoBuscaYFalla) {
-  for (const char* entrada : {"", "seis\n", "6.5\n", "12abc\n", "99999999999\n"}) {
+  for (const char* entrada :
+       {"", "seis\n", "6.5\n", "12abc\n", "99999999999\n", "6 abc\n", "7 basura\n"}) {
     ResultadoProceso r = ejecutar_programa(DEMO_CONTAR, entrada);
     EXPECT_EQ(r.salida, "Introduce el numero que desea buscar en el vector:") << entrada;
     EXPECT_NE(r.estado, 0) << entrada;
