@@ -1,0 +1,222 @@
+// lpc4088-sim from the user's side: every run ends, what is not a board time
+// or not an image is refused with the documented status, how a run ended is
+// the exit status whatever the idle skipping, and output that cannot be
+// written fails without destroying anything.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/routines/proceso.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kReloj = FIRMWARE_IMAGES "/reloj.elf";
+const std::string kFallos = FIRMWARE_IMAGES "/sim_fallos.elf";
+
+// Under a shell that sets limits first: a hang ends as status 124.
+ResultadoProceso sim(std::vector<std::string> args, const std::string& limits = "",
+                     SalidaEstandar destino = SalidaEstandar::Tubo) {
+  std::vector<std::string> command = {"/bin/sh", "-c",
+                                      limits + " exec /usr/bin/timeout 120 \"$@\"", "sh",
+                                      LPC4088_SIM};
+  command.insert(command.end(), args.begin(), args.end());
+  return ejecutar_programa(command, "", destino);
+}
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CliFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kReloj)) GTEST_SKIP() << "no firmware images";
+    dir_ = fs::temp_directory_path() /
+           ("simcli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST(Cli, EveryDurationEndsAtItsTime) {
+  if (!fs::exists(kReloj)) GTEST_SKIP() << "no firmware images";
+  std::vector<double> durations = {0.04, 0.05, 0.13, 0.14, 0.17, 0.20,
+                                   0.23, 0.27, 0.28, 0.34, 0.40, 0.46};
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> hundredths(1, 150);
+  for (int i = 0; i < 8; ++i) durations.push_back(hundredths(rng) / 100.0);
+  for (double d : durations) {
+    char text[32], expected[64];
+    std::snprintf(text, sizeof text, "%.2fs", d);
+    std::snprintf(expected, sizeof expected, "end: still running at %.6f s", d);
+    const ResultadoProceso r = sim({kReloj, "--for", text});
+    EXPECT_EQ(r.estado, 0) << text << r.errores;
+    EXPECT_NE(r.salida.find(expected), std::string::npos) << text << "\n" << r.salida;
+  }
+}
+
+TEST(Cli, HelpGoesToStandardOutput) {
+  const ResultadoProceso r = sim({"--help"});
+  EXPECT_EQ(r.estado, 0);
+  EXPECT_NE(r.salida.find("usage: lpc4088-sim"), std::string::npos);
+  EXPECT_NE(r.salida.find("at most 1000000 s"), std::string::npos);
+  for (const char* status : {" 64 ", " 65 ", " 70 ", " 74 "}) {
+    EXPECT_NE(r.salida.find(status), std::string::npos) << "exit status" << status;
+  }
+  EXPECT_EQ(r.errores, "");
+}
+
+struct Refusal {
+  std::vector<std::string> args;
+  const char* says;
+};
+
+class CliRefuses : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(CliRefuses, WithAMessageAndTheUsageStatus) {
+  std::vector<std::string> args = {kReloj};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  const ResultadoProceso r = sim(args);
+  EXPECT_EQ(r.estado, 64) << r.salida;
+  EXPECT_NE(r.errores.find(GetParam().says), std::string::npos) << r.errores;
+  EXPECT_EQ(r.salida, "") << "nothing ran";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadCommandLines, CliRefuses,
+    ::testing::Values(Refusal{{"--for", "1e30"}, "not a board time"},
+                      Refusal{{"--for", "1000001"}, "not a board time"},
+                      Refusal{{"--for", "inf"}, "not a duration"},
+                      Refusal{{"--for", "nan"}, "not a duration"},
+                      Refusal{{"--for", "-1s"}, "not a duration"},
+                      Refusal{{"--for", "10abc"}, "not a duration"},
+                      Refusal{{"--press", "P4294967298.27"}, "not a pin"},
+                      Refusal{{"--press", "P2.27@nan"}, "not a duration"},
+                      Refusal{{"--pin", "P2.22=0@-1"}, "not a duration"},
+                      Refusal{{"--adc", "0.5=1V"}, "channel 0..7"},
+                      Refusal{{"--adc", "0=4V"}, "input range"},
+                      Refusal{{"--adc", "0=nanV"}, "not volts"},
+                      Refusal{{"--bogus"}, "unknown option"}));
+
+// A copy of the clock image whose first loadable segment claims 4 GiB.
+void write_huge_segment_image(const fs::path& to) {
+  std::string elf = read_file(kReloj);
+  std::uint32_t phoff = 0;
+  std::uint16_t phentsize = 0, phnum = 0;
+  std::memcpy(&phoff, elf.data() + 0x1C, 4);
+  std::memcpy(&phentsize, elf.data() + 0x2A, 2);
+  std::memcpy(&phnum, elf.data() + 0x2C, 2);
+  for (std::uint16_t i = 0; i < phnum; ++i) {
+    char* ph = elf.data() + phoff + i * phentsize;
+    std::uint32_t type = 0;
+    std::memcpy(&type, ph, 4);
+    if (type != 1) continue;  // PT_LOAD
+    const std::uint32_t huge = 0xFFFFFFFF;
+    std::memcpy(ph + 0x14, &huge, 4);  // p_memsz
+    break;
+  }
+  std::ofstream(to, std::ios::binary) << elf;
+}
+
+TEST_F(CliFiles, ImagesThatCannotRunAreRefusedBeforeAnythingIsAllocated) {
+  write_huge_segment_image(dir_ / "huge.elf");
+  std::ofstream(dir_ / "garbage.elf", std::ios::binary) << std::string(5000, '\x7F');
+  const struct {
+    std::string image;
+    const char* says;
+  } cases[] = {{(dir_ / "huge.elf").string(), "does not fit the board's memories"},
+               {FIRMWARE_OBJECTS "/main.o", "no loadable segment"},
+               {(dir_ / "garbage.elf").string(), "not an ELF file"},
+               {(dir_ / "missing.elf").string(), "cannot open"}};
+  for (const auto& c : cases) {
+    // Half a gibibyte of address space: far less than a 4 GiB segment.
+    const ResultadoProceso r = sim({c.image, "--for", "0.01"}, "ulimit -v 524288;");
+    EXPECT_EQ(r.estado, 65) << c.image << "\n" << r.errores;
+    EXPECT_NE(r.errores.find(c.says), std::string::npos) << r.errores;
+  }
+}
+
+struct Ending {
+  const char* input;  // selects a case of the fault image; null: the clock, no input
+  int status;
+  const char* says;
+};
+
+class CliEnding : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(CliEnding, IsTheExitStatusWithOrWithoutIdleSkipping) {
+  if (!fs::exists(kFallos)) GTEST_SKIP() << "no firmware images";
+  const Ending& e = GetParam();
+  for (bool skipping : {true, false}) {
+    std::vector<std::string> args = {e.input ? kFallos : kReloj, "--for", "0.05"};
+    if (e.input) args.insert(args.end(), {"--pin", std::string(e.input) + "=0"});
+    if (!skipping) args.push_back("--no-idle-skip");
+    const ResultadoProceso r = sim(args);
+    EXPECT_EQ(r.estado, e.status) << (skipping ? "" : "--no-idle-skip ") << r.salida;
+    EXPECT_NE(r.salida.find(e.says), std::string::npos) << r.salida;
+    EXPECT_EQ(r.salida.find("unexpected"), std::string::npos) << r.salida;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CliEnding,
+    ::testing::Values(Ending{nullptr, 0, "end: still running"},
+                      Ending{"P2.10", 2, "bus fault reading 0x30000000"},
+                      Ending{"P2.11", 2, "breakpoint (BKPT) with no debugger"},
+                      Ending{"P2.12", 2, "vector table fetch failed"},
+                      Ending{"P2.13", 3, "parked at"}));
+
+TEST(Cli, OutputThatCannotBeWrittenFails) {
+  if (!fs::exists(kReloj)) GTEST_SKIP() << "no firmware images";
+  for (SalidaEstandar destino : {SalidaEstandar::Llena, SalidaEstandar::Cerrada}) {
+    const ResultadoProceso r = sim({kReloj, "--for", "0.05"}, "", destino);
+    EXPECT_EQ(r.estado, 74);
+    EXPECT_NE(r.errores.find("cannot write standard output"), std::string::npos) << r.errores;
+  }
+}
+
+TEST_F(CliFiles, AFailedScreenshotLeavesWhateverWasAtThePath) {
+  const fs::path old_png = dir_ / "old.png";
+  std::ofstream(old_png, std::ios::binary) << "the old picture";
+  // A file size limit far below a PNG of the screen: the write fails.
+  const ResultadoProceso small = sim({kReloj, "--for", "0.05", "--screenshot", old_png.string()},
+                                     "trap '' XFSZ; ulimit -f 1;");
+  EXPECT_EQ(small.estado, 74) << small.errores;
+  EXPECT_EQ(read_file(old_png), "the old picture");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1)
+      << "no temporary file left";
+
+  const ResultadoProceso folder = sim({kReloj, "--for", "0.05", "--screenshot", dir_.string()});
+  EXPECT_EQ(folder.estado, 74);
+  EXPECT_TRUE(fs::is_directory(dir_));
+
+  // A device node (made as root only): written to directly, never removed.
+  const fs::path node = dir_ / "full";
+  if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+    const ResultadoProceso device = sim({kReloj, "--for", "0.05", "--screenshot", node.string()});
+    EXPECT_EQ(device.estado, 74);
+    EXPECT_TRUE(fs::is_character_file(node)) << "the node is still there";
+  }
+
+  const ResultadoProceso good = sim({kReloj, "--for", "0.05", "--screenshot", old_png.string()});
+  EXPECT_EQ(good.estado, 0) << good.errores;
+  EXPECT_EQ(read_file(old_png).substr(1, 3), "PNG");
+}
+
+}  // namespace
