@@ -14,6 +14,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -201,8 +202,33 @@ class Fuente {
   explicit Fuente(FILE* f) : f_(f) {}
 
   // Length of the input, or of its first `necesarios` bytes when it cannot
-  // seek; null with status BMP_IO_ERROR (and errno) when it cannot be read.
+  // seek; null when it cannot be read (then Fallo() says why).
   std::optional<uint64_t> Longitud(uint64_t necesarios) {
+    try {
+      return Medir(necesarios);
+    } catch (const std::bad_alloc&) {
+      fallo_ = BMP_OUT_OF_MEMORY;
+      return std::nullopt;
+    }
+  }
+  BMP_STATUS Fallo() const { return fallo_; }
+
+  // The `bytes` bytes at `posicion` of the input, within the length found.
+  bool LeerEn(uint64_t posicion, void* destino, size_t bytes) {
+    if (en_memoria_) {
+      if (posicion < kTamanoCabeceras || posicion - kTamanoCabeceras > resto_.size() ||
+          resto_.size() - (posicion - kTamanoCabeceras) < bytes) {
+        return false;
+      }
+      if (bytes > 0) std::memcpy(destino, resto_.data() + (posicion - kTamanoCabeceras), bytes);
+      return true;
+    }
+    return fseeko(f_, static_cast<off_t>(posicion), SEEK_SET) == 0 &&
+           std::fread(destino, 1, bytes, f_) == bytes;
+  }
+
+ private:
+  std::optional<uint64_t> Medir(uint64_t necesarios) {
     struct stat datos {};
     if (fstat(fileno(f_), &datos) == 0 && S_ISREG(datos.st_mode)) {
       if (fseeko(f_, 0, SEEK_END) != 0) return std::nullopt;
@@ -225,22 +251,8 @@ class Fuente {
     return kTamanoCabeceras + uint64_t{resto_.size()};
   }
 
-  // The `bytes` bytes at `posicion` of the input, within the length found.
-  bool LeerEn(uint64_t posicion, void* destino, size_t bytes) {
-    if (en_memoria_) {
-      if (posicion < kTamanoCabeceras || posicion - kTamanoCabeceras > resto_.size() ||
-          resto_.size() - (posicion - kTamanoCabeceras) < bytes) {
-        return false;
-      }
-      if (bytes > 0) std::memcpy(destino, resto_.data() + (posicion - kTamanoCabeceras), bytes);
-      return true;
-    }
-    return fseeko(f_, static_cast<off_t>(posicion), SEEK_SET) == 0 &&
-           std::fread(destino, 1, bytes, f_) == bytes;
-  }
-
- private:
   FILE* f_;
+  BMP_STATUS fallo_ = BMP_IO_ERROR;
   bool en_memoria_ = false;
   std::vector<UCHAR> resto_;  // the input from byte kTamanoCabeceras on
 };
@@ -273,7 +285,7 @@ std::optional<Disposicion> ComprobarDisposicion(BMP_Header& h, Fuente& fuente,
   const uint64_t fin = uint64_t{h.DataOffset} + declarados;
   const std::optional<uint64_t> longitud = fuente.Longitud(fin);
   if (!longitud) {
-    status = BMP_IO_ERROR;
+    status = fuente.Fallo();
     return std::nullopt;
   }
   if (fin > *longitud) return std::nullopt;
