@@ -3,11 +3,17 @@
 // Draws a test picture with the BMP library: a grey one (8 bits, grey-ramp
 // palette) or a colour one (24 bits), with gradients, a disc, a ring and bars
 // spanning dark and bright levels, so a threshold has edges to show.
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "host/output_check.h"
+#include "host/strict_number.h"
 #include "mapabits.h"
 
 namespace {
@@ -59,23 +65,43 @@ BMP* Dibujar(bool gris, UINT ancho, UINT alto) {
   return bmp;
 }
 
-}  // namespace
+// A size in pixels: a whole decimal number from 1 to 2^32 - 1.
+std::optional<UINT> Dimension(const char* texto) {
+  const std::optional<std::uint64_t> valor = host::parse_unsigned(texto, UINT32_MAX);
+  if (!valor || *valor == 0) return std::nullopt;
+  return static_cast<UINT>(*valor);
+}
 
-int main(int argc, char** argv) {
+// The output is standard output itself, so the file name printed at the end
+// must not go there.
+bool EsSalidaEstandar(const char* ruta) {
+  struct stat salida {}, estandar {};
+  return stat(ruta, &salida) == 0 && fstat(1, &estandar) == 0 &&
+         salida.st_dev == estandar.st_dev && salida.st_ino == estandar.st_ino;
+}
+
+int Ejecutar(int argc, char** argv) {
   const bool tipo_valido =
       argc >= 3 && (std::strcmp(argv[1], "gris") == 0 || std::strcmp(argv[1], "color") == 0);
-  if (!tipo_valido || (argc != 3 && argc != 5)) {
-    std::fprintf(stderr, "uso: imagen_prueba gris|color SALIDA.bmp [ANCHO ALTO]\n");
+  const std::optional<UINT> ancho = argc == 5 ? Dimension(argv[3]) : kAnchoPorDefecto;
+  const std::optional<UINT> alto = argc == 5 ? Dimension(argv[4]) : kAltoPorDefecto;
+  if (!tipo_valido || (argc != 3 && argc != 5) || !ancho || !alto) {
+    std::fprintf(stderr,
+                 "uso: imagen_prueba gris|color SALIDA.bmp [ANCHO ALTO] (enteros de 1 a "
+                 "4294967295)\n");
     return 2;
   }
-  const UINT ancho =
-      argc == 5 ? static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)) : kAnchoPorDefecto;
-  const UINT alto =
-      argc == 5 ? static_cast<UINT>(std::strtoul(argv[4], nullptr, 10)) : kAltoPorDefecto;
-  std::unique_ptr<BMP, Liberar> bmp(Dibujar(std::strcmp(argv[1], "gris") == 0, ancho, alto));
+  std::FILE* const informe = EsSalidaEstandar(argv[2]) ? stderr : stdout;
+  std::unique_ptr<BMP, Liberar> bmp(Dibujar(std::strcmp(argv[1], "gris") == 0, *ancho, *alto));
   BMP_CHECK_ERROR(stderr, 1);
   BMP_WriteFile(bmp.get(), argv[2]);
   BMP_CHECK_ERROR(stderr, 1);
-  std::printf("%s\n", argv[2]);
+  std::fprintf(informe, "%s\n", argv[2]);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return host::finish_output(Ejecutar(argc, argv), "imagen_prueba");
 }

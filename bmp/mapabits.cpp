@@ -3,7 +3,10 @@
 // a RAII holder until it is handed to the caller, so no failure path leaks.
 #include "mapabits.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,8 +14,12 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <type_traits>
+#include <vector>
+
+#include "host/atomic_file.h"
 
 namespace {
 
@@ -55,17 +62,59 @@ struct Cerrar {
 };
 using Archivo = std::unique_ptr<FILE, Cerrar>;
 
+// What the library allocated for a record, kept behind the public record in
+// the same block: a caller editing the record's fields cannot change it, so
+// every operation can refuse a record that no longer describes its blocks.
+struct Asignado {
+  UINT width;
+  UINT height;
+  USHORT bits_per_pixel;
+  UINT image_data_size;
+  UCHAR* palette;
+  UCHAR* data;
+  UCHAR* data_ubicado;
+};
+
+struct Registro {
+  BMP publico;  // first, so a BMP* is the block's start and free() takes it
+  Asignado asignado;
+};
+static_assert(std::is_standard_layout_v<Registro>);
+
+Registro* RegistroDe(BMP* bmp) { return reinterpret_cast<Registro*>(bmp); }
+
+// A record the library handed out, with every field that locates or sizes its
+// blocks as the library set it.
+bool Intacto(BMP* bmp) {
+  if (bmp == nullptr) return false;
+  const Asignado& a = RegistroDe(bmp)->asignado;
+  const BMP_Header& h = bmp->Header;
+  return h.Width == a.width && h.Height == a.height && h.BitsPerPixel == a.bits_per_pixel &&
+         h.ImageDataSize == a.image_data_size && bmp->Palette == a.palette &&
+         bmp->Data == a.data && bmp->Data_ubicado == a.data_ubicado;
+}
+
 // An image being built. On failure its blocks go in the order pixel block,
 // palette, record (members are destroyed in reverse order).
 struct Imagen {
-  Bloque<BMP> registro;
+  Bloque<Registro> registro;
   Bloque<UCHAR> paleta;
   Bloque<UCHAR> pixeles;
 
+  bool Reservar() {
+    registro.reset(static_cast<Registro*>(std::calloc(1, sizeof(Registro))));
+    return registro != nullptr;
+  }
+  BMP* Publico() { return &registro->publico; }
+
   BMP* Entregar() {
+    const BMP& p = registro->publico;
+    registro->asignado = {p.Header.Width,         p.Header.Height, p.Header.BitsPerPixel,
+                          p.Header.ImageDataSize, p.Palette,       p.Data,
+                          p.Data_ubicado};
     paleta.release();
     pixeles.release();
-    return registro.release();
+    return &registro.release()->publico;
   }
 };
 
@@ -144,17 +193,69 @@ int WriteHeader(BMP* bmp, FILE* f) {
   return escrito ? BMP_OK : BMP_IO_ERROR;
 }
 
-std::optional<uint64_t> LongitudArchivo(FILE* f) {
-  if (fseeko(f, 0, SEEK_END) != 0) return std::nullopt;
-  const off_t longitud = ftello(f);
-  if (longitud < 0) return std::nullopt;
-  return static_cast<uint64_t>(longitud);
-}
+// Where the bytes after the header come from. A regular file is read where
+// it lies; a pipe, FIFO or terminal cannot seek, so what the header says the
+// image needs is read from it into memory, chunk by chunk, so a stream that
+// ends early never costs the memory its header claims.
+class Fuente {
+ public:
+  explicit Fuente(FILE* f) : f_(f) {}
 
-bool LeerEn(FILE* f, uint64_t posicion, void* destino, size_t bytes) {
-  return fseeko(f, static_cast<off_t>(posicion), SEEK_SET) == 0 &&
-         std::fread(destino, 1, bytes, f) == bytes;
-}
+  // Length of the input, or of its first `necesarios` bytes when it cannot
+  // seek; null when it cannot be read (then Fallo() says why).
+  std::optional<uint64_t> Longitud(uint64_t necesarios) {
+    try {
+      return Medir(necesarios);
+    } catch (const std::bad_alloc&) {
+      fallo_ = BMP_OUT_OF_MEMORY;
+      return std::nullopt;
+    }
+  }
+  BMP_STATUS Fallo() const { return fallo_; }
+
+  // The `bytes` bytes at `posicion` of the input, within the length found.
+  bool LeerEn(uint64_t posicion, void* destino, size_t bytes) {
+    if (en_memoria_) {
+      if (posicion < kTamanoCabeceras || posicion - kTamanoCabeceras > resto_.size() ||
+          resto_.size() - (posicion - kTamanoCabeceras) < bytes) {
+        return false;
+      }
+      if (bytes > 0) std::memcpy(destino, resto_.data() + (posicion - kTamanoCabeceras), bytes);
+      return true;
+    }
+    return fseeko(f_, static_cast<off_t>(posicion), SEEK_SET) == 0 &&
+           std::fread(destino, 1, bytes, f_) == bytes;
+  }
+
+ private:
+  std::optional<uint64_t> Medir(uint64_t necesarios) {
+    struct stat datos {};
+    if (fstat(fileno(f_), &datos) == 0 && S_ISREG(datos.st_mode)) {
+      if (fseeko(f_, 0, SEEK_END) != 0) return std::nullopt;
+      const off_t longitud = ftello(f_);
+      if (longitud < 0) return std::nullopt;
+      return static_cast<uint64_t>(longitud);
+    }
+    en_memoria_ = true;
+    constexpr size_t kTrozo = 64 * 1024;
+    const uint64_t faltan = necesarios - kTamanoCabeceras;  // the header is read already
+    while (resto_.size() < faltan) {
+      const size_t antes = resto_.size();
+      const size_t pedido = static_cast<size_t>(std::min<uint64_t>(kTrozo, faltan - antes));
+      resto_.resize(antes + pedido);
+      const size_t leidos = std::fread(resto_.data() + antes, 1, pedido, f_);
+      resto_.resize(antes + leidos);
+      if (leidos < pedido) break;
+    }
+    if (std::ferror(f_)) return std::nullopt;
+    return kTamanoCabeceras + uint64_t{resto_.size()};
+  }
+
+  FILE* f_;
+  BMP_STATUS fallo_ = BMP_IO_ERROR;
+  bool en_memoria_ = false;
+  std::vector<UCHAR> resto_;  // the input from byte kTamanoCabeceras on
+};
 
 // An 8-bit file whose ColorsUsed is 1 to 255 stores only that many entries.
 UINT EntradasPaleta(const BMP_Header& h) {
@@ -170,7 +271,9 @@ struct Disposicion {
   bool invertida;    // rows stored top-down
 };
 
-std::optional<Disposicion> ComprobarDisposicion(BMP_Header& h, uint64_t longitud) {
+std::optional<Disposicion> ComprobarDisposicion(BMP_Header& h, Fuente& fuente,
+                                                BMP_STATUS& status) {
+  status = BMP_FILE_INVALID;
   // A negative height as signed 32-bit marks rows stored top to bottom.
   const bool invertida = static_cast<int32_t>(h.Height) < 0;
   const UINT filas = invertida ? 0u - h.Height : h.Height;
@@ -178,22 +281,27 @@ std::optional<Disposicion> ComprobarDisposicion(BMP_Header& h, uint64_t longitud
   if (!bytes) return std::nullopt;
   const UINT declarados = h.ImageDataSize == 0 ? *bytes : h.ImageDataSize;
   const uint64_t fin_paleta = kTamanoCabeceras + uint64_t{kBytesPorEntrada} * EntradasPaleta(h);
-  if (declarados < *bytes || h.DataOffset < fin_paleta ||
-      uint64_t{h.DataOffset} + declarados > longitud) {
+  if (declarados < *bytes || h.DataOffset < fin_paleta) return std::nullopt;
+  const uint64_t fin = uint64_t{h.DataOffset} + declarados;
+  const std::optional<uint64_t> longitud = fuente.Longitud(fin);
+  if (!longitud) {
+    status = fuente.Fallo();
     return std::nullopt;
   }
+  if (fin > *longitud) return std::nullopt;
   h.Height = filas;
+  status = BMP_OK;
   return Disposicion{h.DataOffset, *bytes, invertida};
 }
 
 // Fills the record's palette block: the stored entries, zeros after them.
-BMP_STATUS LeerPaleta(Imagen& img, FILE* f) {
+BMP_STATUS LeerPaleta(Imagen& img, Fuente& fuente) {
   img.paleta.reset(static_cast<UCHAR*>(std::malloc(BMP_PALETTE_SIZE)));
   if (!img.paleta) return BMP_OUT_OF_MEMORY;
-  const size_t bytes = size_t{kBytesPorEntrada} * EntradasPaleta(img.registro->Header);
-  if (!LeerEn(f, kTamanoCabeceras, img.paleta.get(), bytes)) return BMP_FILE_INVALID;
+  const size_t bytes = size_t{kBytesPorEntrada} * EntradasPaleta(img.Publico()->Header);
+  if (!fuente.LeerEn(kTamanoCabeceras, img.paleta.get(), bytes)) return BMP_FILE_INVALID;
   std::memset(img.paleta.get() + bytes, 0, BMP_PALETTE_SIZE - bytes);
-  img.registro->Palette = img.paleta.get();
+  img.Publico()->Palette = img.paleta.get();
   return BMP_OK;
 }
 
@@ -211,13 +319,13 @@ void VoltearFilas(UCHAR* datos, UINT bytes_por_fila, UINT filas) {
   }
 }
 
-BMP_STATUS LeerPixeles(Imagen& img, FILE* f, const Disposicion& d) {
+BMP_STATUS LeerPixeles(Imagen& img, Fuente& fuente, const Disposicion& d) {
   img.pixeles.reset(static_cast<UCHAR*>(std::malloc(size_t{d.bytes_datos} + kHolguraUbicacion)));
   if (!img.pixeles) return BMP_OUT_OF_MEMORY;
-  BMP& bmp = *img.registro;
+  BMP& bmp = *img.Publico();
   bmp.Data_ubicado = img.pixeles.get();
   bmp.Data = Ubicar(bmp.Data_ubicado);
-  if (!LeerEn(f, d.inicio_datos, bmp.Data, d.bytes_datos)) return BMP_FILE_INVALID;
+  if (!fuente.LeerEn(d.inicio_datos, bmp.Data, d.bytes_datos)) return BMP_FILE_INVALID;
   // Rows without bytes (width 0) need no flip, however many a header claims:
   // a billion empty rows would otherwise be swapped one by one.
   if (d.invertida) {  // so Height is at least 1
@@ -227,29 +335,33 @@ BMP_STATUS LeerPixeles(Imagen& img, FILE* f, const Disposicion& d) {
   return BMP_OK;
 }
 
-// From here on the record describes the file the library would write.
+// From here on the record describes the file the library would write: its
+// layout, and a palette of all 256 entries (the colour counts say so by 0).
 void DescribirDisposicionPropia(BMP_Header& h, UINT bytes_datos) {
   h.ImageDataSize = bytes_datos;
   h.DataOffset = InicioDatos(h.BitsPerPixel);
   h.FileSize = h.DataOffset + bytes_datos;
+  h.ColorsUsed = 0;
+  h.ColorsRequired = 0;
 }
 
 BMP* LeerImagen(Imagen& img, FILE* f) {
-  BMP_Header& h = img.registro->Header;
-  if (ReadHeader(img.registro.get(), f) != BMP_OK || h.Magic != kFirma) {
-    return Fallar(BMP_FILE_INVALID);
+  BMP_Header& h = img.Publico()->Header;
+  if (ReadHeader(img.Publico(), f) != BMP_OK || h.Magic != kFirma) {
+    return Fallar(std::ferror(f) ? BMP_IO_ERROR : BMP_FILE_INVALID);
   }
   if (!ProfundidadValida(h.BitsPerPixel) || h.CompressionType != 0 ||
       h.HeaderSize != kTamanoCabeceraInfo) {
     return Fallar(BMP_FILE_NOT_SUPPORTED);
   }
-  const std::optional<uint64_t> longitud = LongitudArchivo(f);
-  const std::optional<Disposicion> d = longitud ? ComprobarDisposicion(h, *longitud) : std::nullopt;
-  if (!d) return Fallar(BMP_FILE_INVALID);
+  Fuente fuente(f);
+  BMP_STATUS status;
+  const std::optional<Disposicion> d = ComprobarDisposicion(h, fuente, status);
+  if (!d) return Fallar(status);
   if (h.BitsPerPixel == 8) {
-    if (const BMP_STATUS s = LeerPaleta(img, f); s != BMP_OK) return Fallar(s);
+    if (const BMP_STATUS s = LeerPaleta(img, fuente); s != BMP_OK) return Fallar(s);
   }
-  if (const BMP_STATUS s = LeerPixeles(img, f, *d); s != BMP_OK) return Fallar(s);
+  if (const BMP_STATUS s = LeerPixeles(img, fuente, *d); s != BMP_OK) return Fallar(s);
   DescribirDisposicionPropia(h, d->bytes_datos);
   BMP_LAST_ERROR_CODE = BMP_OK;
   return img.Entregar();
@@ -259,7 +371,7 @@ BMP* LeerImagen(Imagen& img, FILE* f) {
 // when they pass (and the status is then BMP_OK), null otherwise.
 template <typename Acepta>
 UCHAR* UbicarPixel(BMP* bmp, UINT x, UINT y, Acepta acepta) {
-  if (bmp == nullptr || x >= bmp->Header.Width || y >= bmp->Header.Height) {
+  if (!Intacto(bmp) || x >= bmp->Header.Width || y >= bmp->Header.Height) {
     return Fallar<UCHAR>(BMP_INVALID_ARGUMENT);
   }
   if (!acepta(bmp->Header.BitsPerPixel)) return Fallar<UCHAR>(BMP_TYPE_MISMATCH);
@@ -274,7 +386,7 @@ constexpr auto kColor = [](USHORT depth) { return depth == 24 || depth == 32; };
 constexpr auto kIndices = [](USHORT depth) { return depth == 8; };
 
 UCHAR* EntradaPaleta(BMP* bmp, UCHAR index) {
-  if (bmp == nullptr) return Fallar<UCHAR>(BMP_INVALID_ARGUMENT);
+  if (!Intacto(bmp)) return Fallar<UCHAR>(BMP_INVALID_ARGUMENT);
   if (bmp->Header.BitsPerPixel != 8) return Fallar<UCHAR>(BMP_TYPE_MISMATCH);
   return bmp->Palette + kBytesPorEntrada * index;
 }
@@ -294,7 +406,7 @@ void EscribirBGR(UCHAR* bgr, UCHAR r, UCHAR g, UCHAR b) {
 
 template <typename T>
 T Campo(BMP* bmp, T BMP_Header::*campo) {
-  if (bmp == nullptr) {
+  if (!Intacto(bmp)) {
     BMP_LAST_ERROR_CODE = BMP_INVALID_ARGUMENT;
     return static_cast<T>(~T{0});
   }
@@ -313,9 +425,9 @@ BMP* BMP_Create(UINT width, UINT height, USHORT depth) {
   if (!bytes) return Fallar(BMP_INVALID_ARGUMENT);
 
   Imagen img;
-  img.registro.reset(static_cast<BMP*>(std::calloc(1, sizeof(BMP))));
-  if (!img.registro) return Fallar(BMP_OUT_OF_MEMORY);
-  BMP_Header& h = img.registro->Header;
+  if (!img.Reservar()) return Fallar(BMP_OUT_OF_MEMORY);
+  BMP& bmp = *img.Publico();
+  BMP_Header& h = bmp.Header;
   h.Magic = kFirma;
   h.HeaderSize = kTamanoCabeceraInfo;
   h.Planes = 1;
@@ -327,11 +439,11 @@ BMP* BMP_Create(UINT width, UINT height, USHORT depth) {
   if (depth == 8) {
     img.paleta.reset(static_cast<UCHAR*>(std::calloc(BMP_PALETTE_SIZE, 1)));
     if (!img.paleta) return Fallar(BMP_OUT_OF_MEMORY);
-    img.registro->Palette = img.paleta.get();
+    bmp.Palette = img.paleta.get();
   }
   img.pixeles.reset(static_cast<UCHAR*>(std::calloc(*bytes, 1)));
   if (!img.pixeles) return Fallar(BMP_OUT_OF_MEMORY);
-  img.registro->Data = img.registro->Data_ubicado = img.pixeles.get();
+  bmp.Data = bmp.Data_ubicado = img.pixeles.get();
 
   BMP_LAST_ERROR_CODE = BMP_OK;
   return img.Entregar();
@@ -339,8 +451,10 @@ BMP* BMP_Create(UINT width, UINT height, USHORT depth) {
 
 void BMP_Free(BMP* bmp) {
   if (bmp == nullptr) return;
-  std::free(bmp->Palette);
-  if (bmp->Data != nullptr) std::free(bmp->Data_ubicado);
+  // The blocks the library allocated, whatever the record's fields now say.
+  const Asignado& a = RegistroDe(bmp)->asignado;
+  std::free(a.palette);
+  std::free(a.data_ubicado);
   std::free(bmp);
   BMP_LAST_ERROR_CODE = BMP_OK;
 }
@@ -348,31 +462,44 @@ void BMP_Free(BMP* bmp) {
 BMP* BMP_ReadFile(const char* filename) {
   if (filename == nullptr) return Fallar(BMP_INVALID_ARGUMENT);
   Imagen img;
-  img.registro.reset(static_cast<BMP*>(std::calloc(1, sizeof(BMP))));
-  if (!img.registro) return Fallar(BMP_OUT_OF_MEMORY);
+  if (!img.Reservar()) return Fallar(BMP_OUT_OF_MEMORY);
   const Archivo f(std::fopen(filename, "rb"));
-  if (!f) return Fallar(BMP_FILE_NOT_FOUND);
+  if (!f) return Fallar(BMP_FILE_NOT_FOUND);  // errno says why
   return LeerImagen(img, f.get());
 }
 
+// A regular file (or a new one) is replaced only once it is completely
+// written and synced, so a failure leaves whatever was there; errno tells why
+// a failed call failed.
 void BMP_WriteFile(BMP* bmp, const char* filename) {
-  if (filename == nullptr) {
+  if (filename == nullptr || !Intacto(bmp)) {
     BMP_LAST_ERROR_CODE = BMP_INVALID_ARGUMENT;
     return;
   }
-  Archivo f(std::fopen(filename, "wb"));
-  if (!f) {
+  host::AtomicFile archivo;
+  if (!archivo.open(filename)) {
     BMP_LAST_ERROR_CODE = BMP_FILE_NOT_FOUND;
     return;
   }
+  // The file always carries all 256 palette entries (or none): colour counts
+  // that say fewer would make readers take the palette short.
+  BMP escrito_como = *bmp;
+  BMP_Header& h = escrito_como.Header;
+  const UINT entradas = bmp->Palette != nullptr ? 256 : 0;
+  if (h.ColorsUsed != entradas) h.ColorsUsed = 0;
+  if (h.ColorsRequired != entradas) h.ColorsRequired = 0;
+  FILE* f = archivo.stream();
   const bool escrito =
-      WriteHeader(bmp, f.get()) == BMP_OK &&
+      WriteHeader(&escrito_como, f) == BMP_OK &&
       (bmp->Palette == nullptr ||
-       std::fwrite(bmp->Palette, 1, BMP_PALETTE_SIZE, f.get()) == BMP_PALETTE_SIZE) &&
-      std::fwrite(bmp->Data, 1, bmp->Header.ImageDataSize, f.get()) == bmp->Header.ImageDataSize;
-  // Closing flushes the stream's buffer: a failure there loses data too.
-  const bool cerrado = std::fclose(f.release()) == 0;
-  BMP_LAST_ERROR_CODE = escrito && cerrado ? BMP_OK : BMP_IO_ERROR;
+       std::fwrite(bmp->Palette, 1, BMP_PALETTE_SIZE, f) == BMP_PALETTE_SIZE) &&
+      std::fwrite(bmp->Data, 1, h.ImageDataSize, f) == h.ImageDataSize;
+  if (!escrito) {
+    archivo.abandon();
+    BMP_LAST_ERROR_CODE = BMP_IO_ERROR;
+    return;
+  }
+  BMP_LAST_ERROR_CODE = archivo.commit() ? BMP_OK : BMP_IO_ERROR;
 }
 
 UINT BMP_GetWidth(BMP* bmp) { return Campo(bmp, &BMP_Header::Width); }

@@ -58,7 +58,12 @@ bool AtomicFile::open(const std::string& path) {
     errno = EISDIR;
     return false;
   }
-  if (exists && !S_ISREG(existing.st_mode)) {
+  // A symbolic link is written through, never replaced: renaming over
+  // /dev/stdout (a link to /proc/self/fd/1) would put a regular file in /dev
+  // in its place, and over any other link would cut it from its target.
+  struct stat entry {};
+  const bool link = lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+  if (link || (exists && !S_ISREG(existing.st_mode))) {
     // A FIFO or a device cannot be replaced: write to it as it is.
     stream_ = std::fopen(path.c_str(), "wb");
     if (stream_ == nullptr) return false;

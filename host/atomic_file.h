@@ -3,8 +3,8 @@
 // A regular file, or a path where nothing is yet, is written to a temporary
 // file in the same folder, flushed, synced and renamed over the target (the
 // old file's permission bits are kept). Anything else at the path (a FIFO, a
-// device, /dev/stdout) cannot be replaced and is written directly. Only the
-// temporary file this object created is ever removed.
+// device, a symbolic link such as /dev/stdout) is not replaced and is written
+// directly. Only the temporary file this object created is ever removed.
 #ifndef HOST_ATOMIC_FILE_H
 #define HOST_ATOMIC_FILE_H
 

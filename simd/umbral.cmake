@@ -11,4 +11,4 @@ target_link_libraries(gris PUBLIC mapabits)
 
 add_executable(umbral ${CMAKE_CURRENT_LIST_DIR}/umbral.cpp)
 lab_warnings(umbral)
-target_link_libraries(umbral PRIVATE umbralizado gris mapabits)
+target_link_libraries(umbral PRIVATE umbralizado gris mapabits host_base)

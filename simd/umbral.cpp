@@ -4,16 +4,23 @@
 // or above UMBRAL (1 to 255, 128 by default) become white, the rest black.
 // The grey levels are thresholded in place by the SIMD routine; an 8-bit
 // image with the grey ramp as palette is converted in its read buffer.
+// "-" stands for standard input or output; when the image goes to standard
+// output the report line goes to standard error.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "gris.h"
+#include "host/output_check.h"
+#include "host/strict_number.h"
 #include "mapabits.h"
 #include "umbral_rutina.h"
 
@@ -36,19 +43,40 @@ struct Fallo {
   throw Fallo{salida};
 }
 
-std::string DescripcionBmp() {
+constexpr const char* kUso =
+    "uso: umbral ENTRADA.bmp SALIDA.bmp [UMBRAL de 1 a 255, 128 por defecto]"
+    " ('-' es la entrada o la salida estandar)";
+
+// Why the last library call failed: a file that could not be opened, read or
+// written has its cause in errno (`error`, taken right after the call).
+std::string DescripcionBmp(int error) {
+  const BMP_STATUS status = BMP_GetError();
+  if ((status == BMP_FILE_NOT_FOUND || status == BMP_IO_ERROR) && error != 0) {
+    return std::strerror(error);
+  }
   const char* texto = BMP_GetErrorDescription();
   return texto != nullptr ? texto : "?";
 }
 
 UCHAR LeerUmbral(const char* texto) {
-  char* fin = nullptr;
-  errno = 0;
-  const unsigned long valor = std::strtoul(texto, &fin, 10);
-  if (*texto < '0' || *texto > '9' || *fin != '\0' || errno != 0 || valor < 1 || valor > 255) {
-    Terminar(2, std::string("umbral no valido '") + texto + "': debe ser un entero de 1 a 255");
+  const std::optional<std::uint64_t> valor = host::parse_unsigned(texto, 255);
+  if (!valor || *valor == 0) {
+    Terminar(2, std::string("umbral no valido '") + texto + "': debe ser un entero de 1 a 255\n" +
+                    kUso);
   }
-  return static_cast<UCHAR>(valor);
+  return static_cast<UCHAR>(*valor);
+}
+
+const char* Ruta(const char* argumento, const char* estandar) {
+  return std::strcmp(argumento, "-") == 0 ? estandar : argumento;
+}
+
+// The output is standard output itself (by "-", /dev/stdout or any other
+// name of the same file), so the report must not go there.
+bool EsSalidaEstandar(const char* ruta) {
+  struct stat salida {}, estandar {};
+  return stat(ruta, &salida) == 0 && fstat(1, &estandar) == 0 &&
+         salida.st_dev == estandar.st_dev && salida.st_ino == estandar.st_ino;
 }
 
 // Writing over the input would modify it; refuse before anything is written.
@@ -67,7 +95,7 @@ Imagen EnGrises(Imagen imagen) {
     return imagen;
   }
   Imagen gris(gris_desde_color(imagen.get()));
-  if (!gris) Terminar(1, "no se pudo convertir a grises: " + DescripcionBmp());
+  if (!gris) Terminar(1, "no se pudo convertir a grises: " + DescripcionBmp(errno));
   return gris;
 }
 
@@ -97,38 +125,45 @@ unsigned long ContarBlancos(BMP* imagen) {
 }
 
 int Ejecutar(int argc, char** argv) {
-  if (argc < 3 || argc > 4) {
-    Terminar(2, "uso: umbral ENTRADA.bmp SALIDA.bmp [UMBRAL de 1 a 255, 128 por defecto]");
-  }
-  const char* entrada = argv[1];
-  const char* salida = argv[2];
+  if (argc < 3 || argc > 4) Terminar(2, kUso);
+  const char* entrada = Ruta(argv[1], "/dev/stdin");
+  const char* salida = Ruta(argv[2], "/dev/stdout");
   const UCHAR umbral = argc == 4 ? LeerUmbral(argv[3]) : kUmbralPorDefecto;
   ComprobarDistintos(entrada, salida);
+  std::FILE* const informe = EsSalidaEstandar(salida) ? stderr : stdout;
 
+  errno = 0;
   Imagen leida(BMP_ReadFile(entrada));
-  if (!leida) Terminar(1, std::string("no se pudo leer '") + entrada + "': " + DescripcionBmp());
+  if (!leida) {
+    const int error = errno;
+    Terminar(1, std::string("no se pudo leer '") + entrada + "': " + DescripcionBmp(error));
+  }
   const UINT ancho = BMP_GetWidth(leida.get());
   const UINT alto = BMP_GetHeight(leida.get());
   if (ancho == 0 || alto == 0) Terminar(1, std::string("'") + entrada + "' no tiene pixeles");
 
   const Imagen gris = EnGrises(std::move(leida));
   Umbralizar(gris.get(), umbral);
+  errno = 0;
   BMP_WriteFile(gris.get(), salida);
   if (BMP_GetError() != BMP_OK) {
-    Terminar(1, std::string("no se pudo escribir '") + salida + "': " + DescripcionBmp());
+    const int error = errno;
+    Terminar(1, std::string("no se pudo escribir '") + salida + "': " + DescripcionBmp(error));
   }
-  std::printf("%s: %ux%u, umbral %u, %lu de %lu pixeles en blanco\n", salida, ancho, alto,
-              unsigned{umbral}, ContarBlancos(gris.get()),
-              static_cast<unsigned long>(ancho) * alto);
+  std::fprintf(informe, "%s: %ux%u, umbral %u, %lu de %lu pixeles en blanco\n", salida, ancho,
+               alto, unsigned{umbral}, ContarBlancos(gris.get()),
+               static_cast<unsigned long>(ancho) * alto);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  int salida;
   try {
-    return Ejecutar(argc, argv);
+    salida = Ejecutar(argc, argv);
   } catch (const Fallo& fallo) {
-    return fallo.salida;
+    salida = fallo.salida;
   }
+  return host::finish_output(salida, "umbral");
 }

@@ -1,5 +1,8 @@
 #include "tests/bmp/archivos_prueba.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -64,4 +67,31 @@ void Anadir(Bytes& destino, const Bytes& origen) {
 int DescriptoresAbiertos() {
   const auto entradas = std::filesystem::directory_iterator("/proc/self/fd");
   return static_cast<int>(std::distance(begin(entradas), end(entradas)));
+}
+
+ResultadoOrden EjecutarOrden(const std::string& orden, const CarpetaTemporal& carpeta,
+                             bool sin_privilegios) {
+  const std::string salida = carpeta.Ruta(".salida-orden"), error = carpeta.Ruta(".error-orden");
+  const pid_t hijo = fork();
+  if (hijo == 0) {
+    const int fd_salida = open(salida.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd_error = open(error.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd_salida < 0 || fd_error < 0 || dup2(fd_salida, 1) < 0 || dup2(fd_error, 2) < 0) {
+      _exit(127);
+    }
+    if (sin_privilegios && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+      _exit(127);
+    }
+    execl("/bin/sh", "sh", "-c", orden.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int estado = 0;
+  waitpid(hijo, &estado, 0);
+  const Bytes de_salida = LeerArchivo(salida), de_error = LeerArchivo(error);
+  std::filesystem::remove(salida);
+  std::filesystem::remove(error);
+  return {WIFEXITED(estado) ? WEXITSTATUS(estado) : -1,
+          std::string(de_salida.begin(), de_salida.end()),
+          std::string(de_error.begin(), de_error.end())};
 }

@@ -56,4 +56,15 @@ using BmpPtr = std::unique_ptr<BMP, LiberarBmp>;
 // Open file descriptors of this process, to see that no stream leaks.
 int DescriptoresAbiertos();
 
+// A shell command line run to its end, its standard output and error caught
+// apart (unless the line redirects them itself).
+struct ResultadoOrden {
+  int salida;  // exit status, -1 when ended by a signal
+  std::string salida_estandar, error_estandar;
+};
+// With sin_privilegios, a run as root drops to user and group 65534 first,
+// so permission checks apply; `carpeta` holds the caught output meanwhile.
+ResultadoOrden EjecutarOrden(const std::string& orden, const CarpetaTemporal& carpeta,
+                             bool sin_privilegios = false);
+
 #endif

@@ -96,6 +96,61 @@ TEST_P(Interoperabilidad, WeWriteTheyRead) {
   EXPECT_EQ(LeerArchivo(crudo), rgb);
 }
 
+// An 8-bit file with fewer than 256 colours, made by them (-colors N; N of
+// 17 or more, fewer give 4 bits) or by hand with N stored entries and N in
+// ColorsUsed. What we read from it, change and write back must read the same,
+// by us and by them, palette entries past N included.
+class PocosColores : public testing::TestWithParam<std::tuple<bool, UINT>> {};
+
+std::string ArchivoPocosColores(const CarpetaTemporal& carpeta, bool de_ellos, UINT colores) {
+  constexpr UINT kAncho = 16;
+  const std::string ruta = carpeta.Ruta("pocos.bmp");
+  if (de_ellos) {
+    Bytes ppm;
+    const std::string cabecera =
+        "P6\n" + std::to_string(kAncho) + " " + std::to_string(kAlto) + "\n255\n";
+    ppm.assign(cabecera.begin(), cabecera.end());
+    Anadir(ppm, Dibujo(kAncho, false));
+    EscribirArchivo(carpeta.Ruta("origen.ppm"), ppm);
+    Convertir(carpeta.Ruta("origen.ppm") + " -colors " + std::to_string(colores) +
+              " -type Palette -compress None BMP3:" + ruta);
+    return ruta;
+  }
+  Bytes b = BytesCabecera({.data_offset = 54 + 4 * colores, .width = kAncho, .height = kAlto,
+                           .bits = 8, .colors_used = colores});
+  for (UINT i = 0; i < colores; ++i) {
+    Anadir(b, {static_cast<uint8_t>(i), static_cast<uint8_t>(i * 7), static_cast<uint8_t>(~i), 0});
+  }
+  for (UINT i = 0; i < kAncho * kAlto; ++i) b.push_back(static_cast<uint8_t>(i % colores));
+  EscribirArchivo(ruta, b);
+  return ruta;
+}
+
+TEST_P(PocosColores, ReadWriteReadKeepsPixelsAndPalette) {
+  const auto [de_ellos, colores] = GetParam();
+  CarpetaTemporal carpeta;
+  const std::string suya = ArchivoPocosColores(carpeta, de_ellos, colores);
+  BmpPtr primera(BMP_ReadFile(suya.c_str()));
+  ASSERT_NE(primera, nullptr) << BMP_GetErrorDescription();
+  ASSERT_EQ(BMP_GetDepth(primera.get()), 8);
+  BMP_SetPaletteColor(primera.get(), 255, 250, 251, 252);
+  BMP_SetPixelIndex(primera.get(), 0, 0, 255);
+  const std::string nuestra = carpeta.Ruta("nuestra.bmp");
+  BMP_WriteFile(primera.get(), nuestra.c_str());
+  ASSERT_EQ(BMP_GetError(), BMP_OK);
+  BmpPtr segunda(BMP_ReadFile(nuestra.c_str()));
+  ASSERT_NE(segunda, nullptr);
+  EXPECT_EQ(PixelesLeidos(segunda.get()), PixelesLeidos(primera.get()));
+  EXPECT_EQ(Bytes(segunda->Palette, segunda->Palette + BMP_PALETTE_SIZE),
+            Bytes(primera->Palette, primera->Palette + BMP_PALETTE_SIZE));
+  const std::string crudo = carpeta.Ruta("crudo.rgb");
+  Convertir(nuestra + " -depth 8 rgb:" + crudo);
+  EXPECT_EQ(LeerArchivo(crudo), PixelesLeidos(primera.get()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, PocosColores,
+                         testing::Combine(testing::Bool(), testing::Values(40u, 100u, 252u)));
+
 INSTANTIATE_TEST_SUITE_P(Widths, Interoperabilidad,
                          testing::Combine(testing::Values<USHORT>(8, 24),
                                           testing::Values<UINT>(1, 2, 3, 5, 6, 7, 9)));

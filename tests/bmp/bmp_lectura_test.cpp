@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <string>
 #include <tuple>
 
@@ -132,23 +135,51 @@ TEST(OtrasDisposiciones, DataOffsetIsHonouredAndWritingGivesOurLayout) {
   EXPECT_EQ(LeerArchivo(copia), esperado);
 }
 
-TEST(OtrasDisposiciones, AShortPaletteIsReadAndPaddedWithZeros) {
+// Leaves blocks of `bytes` filled with 0xAA for the heap to hand out again,
+// so a block the library does not fill shows it.
+void EnsuciarMonton(size_t bytes) {
+  void* bloques[16];
+  for (void*& b : bloques) {
+    b = std::malloc(bytes);
+    if (b != nullptr) std::memset(b, 0xAA, bytes);
+  }
+  for (void* b : bloques) std::free(b);
+}
+
+class PaletaCorta : public testing::TestWithParam<UINT> {};
+
+TEST_P(PaletaCorta, AShortPaletteIsReadAndPaddedWithZeros) {
+  const UINT entradas = GetParam();
   CarpetaTemporal carpeta;
   const std::string ruta = carpeta.Ruta("paleta.bmp");
-  Bytes archivo =
-      BytesCabecera({.data_offset = 66, .width = 3, .height = 1, .bits = 8, .colors_used = 3});
-  Anadir(archivo, {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0});
-  Anadir(archivo, {2, 0, 1, 0});
+  // Entry i is blue i, green i + 1, red i + 2; the pixels use the first,
+  // last and middle entries.
+  Bytes archivo = BytesCabecera({.data_offset = 54 + 4 * entradas,
+                                 .width = 3,
+                                 .height = 1,
+                                 .bits = 8,
+                                 .colors_used = entradas});
+  for (UINT i = 0; i < entradas; ++i) {
+    Anadir(archivo, {static_cast<uint8_t>(i), static_cast<uint8_t>(i + 1),
+                     static_cast<uint8_t>(i + 2), 0});
+  }
+  const auto ultima = static_cast<uint8_t>(entradas - 1);
+  const auto media = static_cast<uint8_t>(entradas / 2);
+  Anadir(archivo, {0, ultima, media, 0});
   EscribirArchivo(ruta, archivo);
+  EnsuciarMonton(BMP_PALETTE_SIZE);
   BmpPtr bmp(BMP_ReadFile(ruta.c_str()));
   ASSERT_NE(bmp, nullptr) << BMP_GetErrorDescription();
-  UCHAR r, g, b;
-  BMP_GetPixelRGB(bmp.get(), 0, 0, &r, &g, &b);
-  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(90, 80, 70));
-  BMP_GetPixelRGB(bmp.get(), 2, 0, &r, &g, &b);
-  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(60, 50, 40));
-  EXPECT_EQ(Bytes(bmp->Palette + 12, bmp->Palette + BMP_PALETTE_SIZE),
-            Bytes(BMP_PALETTE_SIZE - 12, 0));
+  for (const auto& [x, indice] : {std::pair<UINT, UINT>{0, 0}, {1, ultima}, {2, media}}) {
+    UCHAR r, g, b;
+    BMP_GetPixelRGB(bmp.get(), x, 0, &r, &g, &b);
+    EXPECT_EQ(std::tie(r, g, b), std::make_tuple(static_cast<UCHAR>(indice + 2),
+                                                 static_cast<UCHAR>(indice + 1),
+                                                 static_cast<UCHAR>(indice)))
+        << x;
+  }
+  EXPECT_EQ(Bytes(bmp->Palette + 4 * entradas, bmp->Palette + BMP_PALETTE_SIZE),
+            Bytes(BMP_PALETTE_SIZE - 4 * entradas, 0));
   EXPECT_EQ(bmp->Header.DataOffset, 1078u);
   EXPECT_EQ(bmp->Header.FileSize, 1082u);
 
@@ -157,9 +188,13 @@ TEST(OtrasDisposiciones, AShortPaletteIsReadAndPaddedWithZeros) {
   EXPECT_EQ(LeerArchivo(copia).size(), 1082u);
   BmpPtr otra(BMP_ReadFile(copia.c_str()));
   ASSERT_NE(otra, nullptr);
-  BMP_GetPixelRGB(otra.get(), 0, 0, &r, &g, &b);
-  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(90, 80, 70));
+  UCHAR r, g, b;
+  BMP_GetPixelRGB(otra.get(), 1, 0, &r, &g, &b);
+  EXPECT_EQ(std::tie(r, g, b), std::make_tuple(static_cast<UCHAR>(ultima + 2),
+                                               static_cast<UCHAR>(ultima + 1), ultima));
 }
+
+INSTANTIATE_TEST_SUITE_P(Entries, PaletaCorta, testing::Values(3u, 255u));
 
 TEST(OtrasDisposiciones, DataSizeZeroIsComputedAndALargerOneTrimmed) {
   CarpetaTemporal carpeta;

@@ -328,7 +328,10 @@ TEST(Status, EachFailureHasItsDescription) {
          BMP_Create(1, 1, 8);
        }},
       {BMP_IO_ERROR, "File input/output error",
-       [](const CarpetaTemporal&) { BMP_WriteFile(nullptr, "/dev/null"); }},
+       [](const CarpetaTemporal&) {
+         static const BmpPtr bmp(BMP_Create(1, 1, 24));
+         BMP_WriteFile(bmp.get(), "/dev/full");
+       }},
       {BMP_FILE_NOT_FOUND, "File not found",
        [](const CarpetaTemporal& c) { BMP_ReadFile(c.Ruta("missing.bmp").c_str()); }},
       {BMP_FILE_NOT_SUPPORTED,
@@ -402,12 +405,13 @@ TEST(Escritura, FailuresAreReported) {
   BMP_WriteFile(bmp.get(), carpeta.Ruta("no/such/folder.bmp").c_str());
   EXPECT_EQ(BMP_GetError(), BMP_FILE_NOT_FOUND);
 
-  // A null record still creates (or empties) the file.
-  const std::string vacio = carpeta.Ruta("vacio.bmp");
-  EscribirArchivo(vacio, Bytes(10, 1));
-  BMP_WriteFile(nullptr, vacio.c_str());
-  EXPECT_EQ(BMP_GetError(), BMP_IO_ERROR);
-  EXPECT_TRUE(LeerArchivo(vacio).empty());
+  // A null record (say, from a failed read) is refused before the file is
+  // touched.
+  const std::string previo = carpeta.Ruta("previo.bmp");
+  EscribirArchivo(previo, Bytes(10, 1));
+  BMP_WriteFile(nullptr, previo.c_str());
+  EXPECT_EQ(BMP_GetError(), BMP_INVALID_ARGUMENT);
+  EXPECT_EQ(LeerArchivo(previo), Bytes(10, 1));
 
   // A small image fits in the stream's buffer: the failure shows on closing.
   BMP_WriteFile(bmp.get(), "/dev/full");
