@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace host {
@@ -41,15 +43,55 @@ mode_t default_mode() {
   return 0666 & ~mask;
 }
 
+// A name that leads into /proc (as /dev/stdout and /dev/fd/N do) stands for
+// an open file of this process: it is written through as it is, since
+// replacing whatever it resolves to would not reach that open file.
+bool leads_into_proc(const std::string& path) {
+  const auto starts = [](const std::string& text) { return text.rfind("/proc/", 0) == 0; };
+  if (char* folder = realpath(folder_of(path).c_str(), nullptr)) {
+    const bool in_proc = starts(std::string(folder) + "/");
+    std::free(folder);
+    if (in_proc) return true;
+  }
+  std::string hop = path;
+  for (int links = 0; links < 40; ++links) {
+    struct stat entry {};
+    if (lstat(hop.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return false;
+    std::vector<char> text(PATH_MAX + 1, '\0');
+    const ssize_t n = readlink(hop.c_str(), text.data(), PATH_MAX);
+    if (n <= 0) return false;
+    std::string next(text.data(), static_cast<std::size_t>(n));
+    if (next.front() != '/') next = folder_of(hop) + "/" + next;
+    if (starts(next)) return true;
+    hop = next;
+  }
+  return false;
+}
+
 }  // namespace
 
 AtomicFile::~AtomicFile() { abandon(); }
 
-bool AtomicFile::open(const std::string& path) {
+bool AtomicFile::open(const std::string& given) {
   abandon();
-  if (path.empty()) {
+  if (given.empty()) {
     errno = ENOENT;
     return false;
+  }
+  // A link of the user's is kept: the file it leads to is the one replaced.
+  std::string path = given;
+  struct stat entry {};
+  const bool link = lstat(given.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+  bool write_through = false;
+  if (link && leads_into_proc(given)) {
+    write_through = true;
+  } else if (link) {
+    if (char* resolved = realpath(given.c_str(), nullptr)) {
+      path = resolved;
+      std::free(resolved);
+    } else {
+      write_through = true;  // a dangling link: its target is created through it
+    }
   }
   struct stat existing {};
   const bool exists = stat(path.c_str(), &existing) == 0;
@@ -58,13 +100,8 @@ bool AtomicFile::open(const std::string& path) {
     errno = EISDIR;
     return false;
   }
-  // A symbolic link is written through, never replaced: renaming over
-  // /dev/stdout (a link to /proc/self/fd/1) would put a regular file in /dev
-  // in its place, and over any other link would cut it from its target.
-  struct stat entry {};
-  const bool link = lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
-  if (link || (exists && !S_ISREG(existing.st_mode))) {
-    // A FIFO or a device cannot be replaced: write to it as it is.
+  if (write_through || (exists && !S_ISREG(existing.st_mode))) {
+    // A FIFO, a device or an open file cannot be replaced: write to it as it is.
     stream_ = std::fopen(path.c_str(), "wb");
     if (stream_ == nullptr) return false;
     target_ = path;

@@ -6,6 +6,8 @@
 // fuzzer only records its arguments.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,7 +63,9 @@ class DuracionFuzz : public testing::TestWithParam<Caso> {
     return tiempo;
   }
 
-  const fs::path raiz_ = fs::path(testing::TempDir()) / "duracion_fuzz";
+  // One folder per process: CTest runs the cases side by side.
+  const fs::path raiz_ =
+      fs::path(testing::TempDir()) / ("duracion_fuzz_" + std::to_string(getpid()));
   const fs::path fuzz_ = raiz_ / "build" / "dev" / "fuzz";
 };
 

@@ -27,10 +27,10 @@ TEST(AtomicFileLinks, AreWrittenThroughNeverReplaced) {
   std::ofstream(target) << "old";
   const int fd = open(target.c_str(), O_WRONLY);
   ASSERT_GE(fd, 0);
-  // A link of the user's, and the kind /dev/stdout is (a link into
-  // /proc/self/fd), whose folder must never receive a file.
+  // The kind of link /dev/stdout is (into /proc/self/fd: an open file, whose
+  // folder must never receive a file), then a link of the user's.
   fs::create_symlink(target, folder / "link.txt");
-  const fs::path names[] = {folder / "link.txt", "/proc/self/fd/" + std::to_string(fd)};
+  const fs::path names[] = {"/proc/self/fd/" + std::to_string(fd), folder / "link.txt"};
   for (const fs::path& name : names) {
     SCOPED_TRACE(name);
     fs::resize_file(target, 0);
