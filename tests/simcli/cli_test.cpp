@@ -87,6 +87,10 @@ struct Refusal {
   const char* says;
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+  for (const auto& a : r.args) *os << a << ' ';
+}
+
 class CliRefuses : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(CliRefuses, WithAMessageAndTheUsageStatus) {
@@ -157,6 +161,8 @@ struct Ending {
   int status;
   const char* says;
 };
+
+void PrintTo(const Ending& e, std::ostream* os) { *os << (e.input ? e.input : "no input"); }
 
 class CliEnding : public ::testing::TestWithParam<Ending> {};
 

@@ -146,6 +146,8 @@ struct EndCase {
   const char* pc_symbol;  // the stacked PC, when the instruction has a name
 };
 
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.kind; }
+
 class RunEndCause : public ::testing::TestWithParam<EndCase> {};
 
 TEST_P(RunEndCause, NamesTheRealCauseAndPc) {
