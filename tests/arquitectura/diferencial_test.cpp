@@ -6,6 +6,9 @@
 // must produce instead; an entry the reference no longer needs fails too.
 // The reference's log is kept as qemu_an386.txt, so the comparison runs
 // where QEMU is missing; where it is present, its fresh log must equal it.
+// After a reviewed change to the program, the log is made again by running
+// the reference on build/dev/firmware/images/arq_an386.elf with the command
+// log_de_qemu uses, its output going to tests/arquitectura/qemu_an386.txt.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -309,12 +309,13 @@ static void fallos_a(manejador_t m) {
   for (unsigned n = 3; n <= 6; ++n) arq_manejadores[n] = m;
 }
 
-// The fault's handler, status and stacked PC relative to `punto`.
+// The fault's handler, status and stacked PC relative to `punto`
+// (0xffffffff when no fault came).
 static void anotar_fallo(uint32_t paso, const char *punto) {
   anotar(paso, fallo.ipsr);
   anotar(paso + 1, fallo.cfsr);
   anotar(paso + 2, fallo.hfsr);
-  anotar(paso + 3, fallo.pc - (uint32_t)punto);
+  anotar(paso + 3, fallo.cuenta != 0 ? fallo.pc - (uint32_t)punto : 0xFFFFFFFFu);
 }
 
 // --- scenarios ------------------------------------------------------------------
@@ -942,11 +943,17 @@ static void e_bkpt(void) {
   anotar(5, fallo.dfsr & 0x1Fu);
 }
 
-static uint32_t esperar_bandera(void) {
-  for (uint32_t i = 0; i < ESPERA_MAXIMA; ++i) {
-    if (REG(SYST_CSR) & (1u << 16)) return 1;
+// Waits until the counter has wrapped from 1 to 0 at least once, seen
+// through VAL alone (a read of CTRL would clear COUNTFLAG): the first rise
+// may be the reload after VAL was written, the second is a wrap.
+static uint32_t esperar_vueltas(void) {
+  uint32_t anterior = REG(SYST_CVR), subidas = 0;
+  for (uint32_t i = 0; i < ESPERA_MAXIMA && subidas < 2; ++i) {
+    const uint32_t v = REG(SYST_CVR);
+    if (v > anterior) ++subidas;
+    anterior = v;
   }
-  return 0;
+  return subidas >= 2;
 }
 
 static void e_systick(void) {
@@ -962,32 +969,38 @@ static void e_systick(void) {
   uint32_t cambio = 0;
   for (uint32_t i = 0; i < ESPERA_MAXIMA && !cambio; ++i) cambio = REG(SYST_CVR) != primero;
   anotar(4, cambio);
+  // COUNTFLAG: set by a wrap, cleared by the read that returns it (the
+  // counter stopped first, so no wrap can come between the two reads).
   REG(SYST_CSR) = 0;
-  REG(SYST_RVR) = 100000;
+  REG(SYST_RVR) = 1000;
   REG(SYST_CVR) = 0;
+  (void)REG(SYST_CSR);
   REG(SYST_CSR) = 5;
-  const uint32_t bandera = esperar_bandera();
-  const uint32_t otra_vez = (REG(SYST_CSR) >> 16) & 1u;  // cleared by the read that saw it
-  anotar(5, bandera);
-  anotar(6, otra_vez);
+  anotar(5, esperar_vueltas());
+  REG(SYST_CSR) = 4;
+  const uint32_t bandera = (REG(SYST_CSR) >> 16) & 1u;
+  const uint32_t otra_vez = (REG(SYST_CSR) >> 16) & 1u;
+  anotar(6, bandera);
+  anotar(7, otra_vez);
+  REG(SYST_RVR) = 10000;
   REG(SYST_CSR) = 0;
   REG(SYST_CVR) = 0;
   REG(SYST_CSR) = 7;  // and its exception
   for (uint32_t i = 0; i < ESPERA_MAXIMA && cuenta_systick == 0; ++i) {
   }
-  anotar(7, cuenta_systick);
-  anotar(8, ipsr_systick);
+  anotar(8, cuenta_systick);
+  anotar(9, ipsr_systick);
   REG(SYST_CSR) = 0;
   REG(ICSR) = ICSR_PENDSTSET;  // pended by software, counter off
   barrera();
-  anotar(9, cuenta_systick);
+  anotar(10, cuenta_systick);
 }
 
 // Sleep on return to thread mode: only the SysTick wakes the thread.
 static void e_dormir_al_salir(void) {
   habilitar(0, 0x80);
   arq_manejadores[15] = systick;
-  REG(SYST_RVR) = 50000;
+  REG(SYST_RVR) = 0x00FFFFFFu;  // long: a thread that does not sleep reads 0 first
   REG(SYST_CVR) = 0;
   REG(SCR) = 1u << 1;
   REG(SYST_CSR) = 7;
