@@ -959,9 +959,9 @@ static uint32_t esperar_vueltas(void) {
 static void e_systick(void) {
   arq_manejadores[15] = systick;
   REG(SYST_RVR) = 0xFFFFFFFFu;
-  anotar(1, REG(SYST_RVR));  // 24 bits
+  anotar(1, REG(SYST_RVR) & 0x00FFFFFFu);  // RELOAD: 24 bits, all writable
   REG(SYST_CVR) = 123;
-  anotar(2, REG(SYST_CVR));  // any write clears it
+  anotar(2, REG(SYST_CVR) & 0x00FFFFFFu);  // any write clears CURRENT
   REG(SYST_RVR) = 0x00FFFFFFu;
   REG(SYST_CSR) = 5;  // enabled, processor clock
   anotar(3, REG(SYST_CSR) & 7u);
