@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 

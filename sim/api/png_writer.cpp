@@ -1,4 +1,4 @@
-#include "png_writer.h"
+#include "sim/api/png_writer.h"
 
 #include <png.h>
 

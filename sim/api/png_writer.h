@@ -2,15 +2,15 @@
 // bits repeated into its low bits, so full white stays 255), red in the top
 // five bits as the firmware's colour macro packs it. read_png loads any PNG
 // back as 8-bit RGB, for tests that compare screenshots.
-#ifndef SIM_PNG_WRITER_H
-#define SIM_PNG_WRITER_H
+#ifndef SIM_API_PNG_WRITER_H
+#define SIM_API_PNG_WRITER_H
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "lcd.h"
+#include "sim/lpc4088/lcd.h"
 
 namespace sim {
 

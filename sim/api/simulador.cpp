@@ -1,15 +1,15 @@
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 #include <bit>
 #include <cctype>
 #include <cstring>
 #include <string_view>
 
-#include "board.h"
+#include "sim/placa/board.h"
 #include "host/strict_number.h"
-#include "lcd.h"
-#include "png_writer.h"
-#include "text_reader.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/api/png_writer.h"
+#include "sim/api/text_reader.h"
 
 namespace sim {
 namespace {

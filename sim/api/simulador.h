@@ -21,8 +21,8 @@
 //   board.run_for(3.0);
 //   EXPECT_EQ(board.read<uint32_t>("segundos"), 1u);
 //   float t = board.call("ntc_traducir_tension_a_temperatura", {1.65f}).as_float();
-#ifndef SIM_SIMULADOR_H
-#define SIM_SIMULADOR_H
+#ifndef SIM_API_SIMULADOR_H
+#define SIM_API_SIMULADOR_H
 
 #include <cstdint>
 #include <filesystem>
@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "peripheral.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "text_reader.h"
+#include "sim/api/text_reader.h"
 
 #include <algorithm>
 #include <map>

@@ -10,8 +10,8 @@
 // read_line takes the one drawn on the background the line's unambiguous
 // cells share; otherwise the one with fewer set pixels wins, then the lowest
 // character code. Text is Latin-1 bytes.
-#ifndef SIM_TEXT_READER_H
-#define SIM_TEXT_READER_H
+#ifndef SIM_API_TEXT_READER_H
+#define SIM_API_TEXT_READER_H
 
 #include <cstdint>
 #include <optional>
@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "lcd.h"
-#include "peripheral.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

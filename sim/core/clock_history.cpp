@@ -1,4 +1,4 @@
-#include "clock_history.h"
+#include "sim/core/clock_history.h"
 
 #include <cmath>
 

@@ -1,12 +1,12 @@
 // Board time in seconds against CPU cycles: the cycle count is the time base,
 // and its length changes whenever the firmware changes the CPU clock.
-#ifndef SIM_CLOCK_HISTORY_H
-#define SIM_CLOCK_HISTORY_H
+#ifndef SIM_CORE_CLOCK_HISTORY_H
+#define SIM_CORE_CLOCK_HISTORY_H
 
 #include <cstdint>
 #include <vector>
 
-#include "peripheral.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "code_scan.h"
+#include "sim/core/code_scan.h"
 
 namespace sim {
 namespace {

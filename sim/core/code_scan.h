@@ -1,8 +1,8 @@
 // What the core needs to know about Thumb code without executing it: how
 // many instructions a translated block holds, and where the instructions
 // that can unmask interrupts are (the emulator does not end a block there).
-#ifndef SIM_CODE_SCAN_H
-#define SIM_CODE_SCAN_H
+#ifndef SIM_CORE_CODE_SCAN_H
+#define SIM_CORE_CODE_SCAN_H
 
 #include <cstddef>
 #include <cstdint>

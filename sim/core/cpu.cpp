@@ -1,4 +1,4 @@
-#include "cpu.h"
+#include "sim/core/cpu.h"
 
 namespace sim {
 

@@ -1,7 +1,7 @@
 // Register access to the emulated Cortex-M4F, and whole-state snapshots (for
 // calls made by tests, and for telling whether a loop changes anything).
-#ifndef SIM_CPU_H
-#define SIM_CPU_H
+#ifndef SIM_CORE_CPU_H
+#define SIM_CORE_CPU_H
 
 #include <unicorn/unicorn.h>
 

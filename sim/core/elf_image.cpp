@@ -1,4 +1,4 @@
-#include "elf_image.h"
+#include "sim/core/elf_image.h"
 
 #include <cxxabi.h>
 #include <fcntl.h>

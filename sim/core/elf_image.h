@@ -1,7 +1,7 @@
 // A firmware ELF image as the board needs it: the bytes to load and the
 // symbol table (local symbols included) to find things by name.
-#ifndef SIM_ELF_IMAGE_H
-#define SIM_ELF_IMAGE_H
+#ifndef SIM_CORE_ELF_IMAGE_H
+#define SIM_CORE_ELF_IMAGE_H
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "exceptions.h"
+#include "sim/core/exceptions.h"
 
 #include <array>
 

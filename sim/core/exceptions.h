@@ -3,14 +3,14 @@
 // 8-byte realignment, EXC_RETURN, vector fetch through VTOR, unstacking,
 // and tail-chaining into a pending exception instead of unstacking.
 // Only the main stack is modelled for handlers; thread mode may use either.
-#ifndef SIM_EXCEPTIONS_H
-#define SIM_EXCEPTIONS_H
+#ifndef SIM_CORE_EXCEPTIONS_H
+#define SIM_CORE_EXCEPTIONS_H
 
 #include <cstdint>
 
-#include "cpu.h"
-#include "memory_map.h"
-#include "nvic.h"
+#include "sim/core/cpu.h"
+#include "sim/core/memory_map.h"
+#include "sim/core/nvic.h"
 
 namespace sim {
 

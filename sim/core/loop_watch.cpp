@@ -1,4 +1,4 @@
-#include "loop_watch.h"
+#include "sim/core/loop_watch.h"
 
 #include <algorithm>
 

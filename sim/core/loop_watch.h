@@ -8,13 +8,13 @@
 //
 // Checks are cheap first (registers, access log), then one memory compare;
 // a loop that fails waits 2, 4, 8 ... passes before the next check.
-#ifndef SIM_LOOP_WATCH_H
-#define SIM_LOOP_WATCH_H
+#ifndef SIM_CORE_LOOP_WATCH_H
+#define SIM_CORE_LOOP_WATCH_H
 
 #include <cstdint>
 #include <vector>
 
-#include "cpu.h"
+#include "sim/core/cpu.h"
 
 namespace sim {
 

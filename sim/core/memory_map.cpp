@@ -1,4 +1,4 @@
-#include "memory_map.h"
+#include "sim/core/memory_map.h"
 
 #include <cstring>
 #include <new>

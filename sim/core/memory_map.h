@@ -1,8 +1,8 @@
 // The LPC4088's memories as host buffers mapped into the CPU emulator:
 // flash (read-only to the firmware), SRAM, peripheral SRAM, SDRAM, and a
 // small page of our own that firmware calls made by tests return into.
-#ifndef SIM_MEMORY_MAP_H
-#define SIM_MEMORY_MAP_H
+#ifndef SIM_CORE_MEMORY_MAP_H
+#define SIM_CORE_MEMORY_MAP_H
 
 #include <unicorn/unicorn.h>
 
@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "elf_image.h"
-#include "peripheral.h"
+#include "sim/core/elf_image.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "nvic.h"
+#include "sim/core/nvic.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "adc.h"
+#include "sim/lpc4088/adc.h"
 
 #include <algorithm>
 #include <bit>

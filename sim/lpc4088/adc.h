@@ -11,15 +11,15 @@
 // start from the clocks of that moment. Power: CR.PDN must be set for a start
 // to convert; while PCONP bit 12 is clear, reads give 0 and writes are
 // dropped, recorded as unpowered accesses.
-#ifndef SIM_ADC_H
-#define SIM_ADC_H
+#ifndef SIM_LPC4088_ADC_H
+#define SIM_LPC4088_ADC_H
 
 #include <array>
 #include <cstdint>
 #include <functional>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "emc.h"
+#include "sim/lpc4088/emc.h"
 
 namespace sim {
 

@@ -1,14 +1,14 @@
 // External memory controller registers (0x2009C000-0x2009CFFF): a register
 // file, enough for an SDRAM set-up to run; the status register reads 0 (never
 // busy). The SDRAM itself is memory the core maps.
-#ifndef SIM_EMC_H
-#define SIM_EMC_H
+#ifndef SIM_LPC4088_EMC_H
+#define SIM_LPC4088_EMC_H
 
 #include <array>
 #include <cstdint>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "gpio.h"
+#include "sim/lpc4088/gpio.h"
 
 #include <algorithm>
 #include <bit>

@@ -8,8 +8,8 @@
 // their lanes. Every change of a pin's level is reported to the listeners
 // with its time, whatever made it (a write, or an input drive that has come
 // due). PCONP's GPIO bit is not looked at.
-#ifndef SIM_GPIO_H
-#define SIM_GPIO_H
+#ifndef SIM_LPC4088_GPIO_H
+#define SIM_LPC4088_GPIO_H
 
 #include <array>
 #include <cstdint>
@@ -17,8 +17,8 @@
 #include <map>
 #include <vector>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

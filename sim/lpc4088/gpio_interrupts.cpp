@@ -1,4 +1,4 @@
-#include "gpio_interrupts.h"
+#include "sim/lpc4088/gpio_interrupts.h"
 
 namespace sim {
 

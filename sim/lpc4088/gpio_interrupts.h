@@ -5,14 +5,14 @@
 // ports have a status bit set, and IRQ 38 is high while any is. Edges come
 // from the GPIO model (any change of the pin's level, whatever its
 // direction, as the edge detector watches the pin).
-#ifndef SIM_GPIO_INTERRUPTS_H
-#define SIM_GPIO_INTERRUPTS_H
+#ifndef SIM_LPC4088_GPIO_INTERRUPTS_H
+#define SIM_LPC4088_GPIO_INTERRUPTS_H
 
 #include <array>
 #include <cstdint>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

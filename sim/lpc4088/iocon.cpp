@@ -1,4 +1,4 @@
-#include "iocon.h"
+#include "sim/lpc4088/iocon.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -4,14 +4,14 @@
 // (pull-up, hysteresis, digital mode, filter off); I2C (I) and USB (U) pins
 // 0; every other (D) pin 0x30 (pull-up, hysteresis). P5[5] to P5[31] do not
 // exist: accesses to them are recorded as unmodelled.
-#ifndef SIM_IOCON_H
-#define SIM_IOCON_H
+#ifndef SIM_LPC4088_IOCON_H
+#define SIM_LPC4088_IOCON_H
 
 #include <array>
 #include <cstdint>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "lcd.h"
+#include "sim/lpc4088/lcd.h"
 
 namespace sim {
 

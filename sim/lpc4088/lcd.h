@@ -3,16 +3,16 @@
 // raised; UPCURR/LPCURR read the base addresses). The frame is read from
 // target memory at UPBASE as 480 x 272 little-endian RGB565 half-words,
 // whatever CTRL's pixel format says.
-#ifndef SIM_LCD_H
-#define SIM_LCD_H
+#ifndef SIM_LPC4088_LCD_H
+#define SIM_LPC4088_LCD_H
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

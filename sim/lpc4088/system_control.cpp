@@ -1,4 +1,4 @@
-#include "system_control.h"
+#include "sim/lpc4088/system_control.h"
 
 #include <utility>
 

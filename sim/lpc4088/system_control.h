@@ -9,16 +9,16 @@
 // register keeps its value and the access is recorded as unsupported.
 // Registers without a modelled effect (FLASHCFG, EMCCLKSEL, ...) are a plain
 // register file.
-#ifndef SIM_SYSTEM_CONTROL_H
-#define SIM_SYSTEM_CONTROL_H
+#ifndef SIM_LPC4088_SYSTEM_CONTROL_H
+#define SIM_LPC4088_SYSTEM_CONTROL_H
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

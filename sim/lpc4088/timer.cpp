@@ -1,4 +1,4 @@
-#include "timer.h"
+#include "sim/lpc4088/timer.h"
 
 #include <algorithm>
 #include <utility>

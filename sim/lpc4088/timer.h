@@ -15,16 +15,16 @@
 // and writes are dropped, both recorded as unpowered accesses (a driver that
 // forgot to power the timer shows up in the record instead of hanging
 // silently).
-#ifndef SIM_TIMER_H
-#define SIM_TIMER_H
+#ifndef SIM_LPC4088_TIMER_H
+#define SIM_LPC4088_TIMER_H
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "catch_all.h"
-#include "peripheral.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "catch_all.h"
+#include "sim/modelo/access_log.h"
 
 #include <utility>
 

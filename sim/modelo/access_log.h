@@ -3,15 +3,15 @@
 // test can see what the firmware did that the board did not answer. Also the
 // bus helpers every model uses to turn byte and half-word accesses into word
 // registers.
-#ifndef SIM_CATCH_ALL_H
-#define SIM_CATCH_ALL_H
+#ifndef SIM_MODELO_ACCESS_LOG_H
+#define SIM_MODELO_ACCESS_LOG_H
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "peripheral.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

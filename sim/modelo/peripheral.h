@@ -4,8 +4,8 @@
 // model only when the firmware touches its registers (read/write, with the
 // current time) or when the time of the model's next event has come
 // (advance). A model never looks at wall-clock time, so a run is repeatable.
-#ifndef SIM_PERIPHERAL_H
-#define SIM_PERIPHERAL_H
+#ifndef SIM_MODELO_PERIPHERAL_H
+#define SIM_MODELO_PERIPHERAL_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "board.h"
+#include "sim/placa/board.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "catch_all.h"
+#include "sim/modelo/access_log.h"
 
 namespace sim {
 namespace {

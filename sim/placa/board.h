@@ -6,8 +6,8 @@
 // cycles. Peripherals are brought up to date when touched and when their next
 // event comes; interrupts are taken at block boundaries (and right after an
 // instruction that unmasks them).
-#ifndef SIM_BOARD_H
-#define SIM_BOARD_H
+#ifndef SIM_PLACA_BOARD_H
+#define SIM_PLACA_BOARD_H
 
 #include <unicorn/unicorn.h>
 
@@ -18,16 +18,16 @@
 #include <string>
 #include <vector>
 
-#include "clock_history.h"
-#include "code_scan.h"
-#include "cpu.h"
-#include "elf_image.h"
-#include "exceptions.h"
-#include "loop_watch.h"
-#include "lpc4088_peripherals.h"
-#include "memory_map.h"
-#include "nvic.h"
-#include "simulador.h"
+#include "sim/core/clock_history.h"
+#include "sim/core/code_scan.h"
+#include "sim/core/cpu.h"
+#include "sim/core/elf_image.h"
+#include "sim/core/exceptions.h"
+#include "sim/core/loop_watch.h"
+#include "sim/placa/lpc4088_peripherals.h"
+#include "sim/core/memory_map.h"
+#include "sim/core/nvic.h"
+#include "sim/api/simulador.h"
 
 namespace sim {
 

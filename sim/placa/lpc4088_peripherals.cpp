@@ -1,18 +1,18 @@
-#include "lpc4088_peripherals.h"
+#include "sim/placa/lpc4088_peripherals.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include "adc.h"
-#include "catch_all.h"
-#include "emc.h"
-#include "gpio.h"
-#include "gpio_interrupts.h"
-#include "iocon.h"
-#include "lcd.h"
-#include "system_control.h"
-#include "timer.h"
+#include "sim/lpc4088/adc.h"
+#include "sim/modelo/access_log.h"
+#include "sim/lpc4088/emc.h"
+#include "sim/lpc4088/gpio.h"
+#include "sim/lpc4088/gpio_interrupts.h"
+#include "sim/lpc4088/iocon.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/lpc4088/system_control.h"
+#include "sim/lpc4088/timer.h"
 
 namespace sim {
 namespace {

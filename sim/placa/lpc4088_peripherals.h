@@ -7,8 +7,8 @@
 // 16 KiB-aligned (one peripheral slot), the slots nobody models are catch-all
 // windows. Offsets a model does not implement inside its own slot are recorded
 // by the catch-all too.
-#ifndef SIM_LPC4088_PERIPHERALS_H
-#define SIM_LPC4088_PERIPHERALS_H
+#ifndef SIM_PLACA_LPC4088_PERIPHERALS_H
+#define SIM_PLACA_LPC4088_PERIPHERALS_H
 
 #include <array>
 #include <cstdint>
@@ -17,8 +17,8 @@
 #include <optional>
 #include <vector>
 
-#include "lcd.h"
-#include "peripheral.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/modelo/peripheral.h"
 
 namespace sim {
 

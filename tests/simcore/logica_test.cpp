@@ -2,10 +2,10 @@
 // and the command line.
 #include <gtest/gtest.h>
 
-#include "cli/options.h"
-#include "clock_history.h"
-#include "code_scan.h"
-#include "nvic.h"
+#include "sim/cli/options.h"
+#include "sim/core/clock_history.h"
+#include "sim/core/code_scan.h"
+#include "sim/core/nvic.h"
 
 namespace sim {
 namespace {

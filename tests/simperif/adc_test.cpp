@@ -1,6 +1,6 @@
 // A/D converter: result scale, conversion time, DONE flags, interrupt line,
 // power and unsupported modes.
-#include "sim/adc.h"
+#include "sim/lpc4088/adc.h"
 
 #include <gtest/gtest.h>
 

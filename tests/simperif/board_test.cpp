@@ -1,18 +1,18 @@
 // The whole board: the address map the core receives, the wiring between
 // models (clocks and power into the timers, pins into the GPIO interrupts)
 // and the test-facing operations.
-#include "sim/lpc4088_peripherals.h"
+#include "sim/placa/lpc4088_peripherals.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
-#include "sim/adc.h"
-#include "sim/catch_all.h"
-#include "sim/gpio_interrupts.h"
-#include "sim/system_control.h"
-#include "sim/timer.h"
+#include "sim/lpc4088/adc.h"
+#include "sim/modelo/access_log.h"
+#include "sim/lpc4088/gpio_interrupts.h"
+#include "sim/lpc4088/system_control.h"
+#include "sim/lpc4088/timer.h"
 #include "tests/simperif/fakes.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "sim/peripheral.h"
+#include "sim/modelo/peripheral.h"
 
 namespace simperif {
 

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "adc.h"
-#include "board.h"
-#include "iocon.h"
-#include "lcd.h"
-#include "system_control.h"
-#include "text_reader.h"
+#include "sim/lpc4088/adc.h"
+#include "sim/placa/board.h"
+#include "sim/lpc4088/iocon.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/lpc4088/system_control.h"
+#include "sim/api/text_reader.h"
 
 namespace {
 

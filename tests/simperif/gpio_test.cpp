@@ -1,10 +1,10 @@
 // GPIO ports (DIR, MASK, PIN, SET, CLR, input drives, pin-change events)
 // and the GPIO interrupt block fed by them.
-#include "sim/gpio.h"
+#include "sim/lpc4088/gpio.h"
 
 #include <gtest/gtest.h>
 
-#include "sim/gpio_interrupts.h"
+#include "sim/lpc4088/gpio_interrupts.h"
 #include "tests/simperif/fakes.h"
 
 namespace {

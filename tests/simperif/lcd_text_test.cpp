@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/lcd.h"
-#include "sim/png_writer.h"
-#include "sim/text_reader.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/api/png_writer.h"
+#include "sim/api/text_reader.h"
 #include "tests/simperif/fakes.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // System control: clocks derived from what a clock set-up programs, the PLL
 // feed sequence and lock status, refused settings.
-#include "sim/system_control.h"
+#include "sim/lpc4088/system_control.h"
 
 #include <gtest/gtest.h>
 

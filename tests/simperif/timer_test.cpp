@@ -1,6 +1,6 @@
 // Timer model: prescaler and match timing against a tick-by-tick reference,
 // match actions, power gating and the next-event time.
-#include "sim/timer.h"
+#include "sim/lpc4088/timer.h"
 
 #include <gtest/gtest.h>
 
