@@ -1,14 +1,29 @@
 #include "sim/core/cpu.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace sim {
+namespace {
+
+// A register access the emulator refuses is a fault of the host, never a
+// value of 0 the firmware would then run with.
+void check(uc_err error, const char* what, int reg) {
+  if (error != UC_ERR_OK) {
+    throw std::runtime_error(std::string("CPU emulator: cannot ") + what + " register " +
+                             std::to_string(reg) + ": " + uc_strerror(error));
+  }
+}
+
+}  // namespace
 
 std::uint32_t Cpu::get(int reg) const {
   std::uint32_t v = 0;
-  uc_reg_read(uc_, reg, &v);
+  check(uc_reg_read(uc_, reg, &v), "read", reg);
   return v;
 }
 
-void Cpu::set(int reg, std::uint32_t value) { uc_reg_write(uc_, reg, &value); }
+void Cpu::set(int reg, std::uint32_t value) { check(uc_reg_write(uc_, reg, &value), "write", reg); }
 
 std::uint32_t Cpu::r(unsigned n) const {
   return n <= 12 ? get(UC_ARM_REG_R0 + static_cast<int>(n))
@@ -50,7 +65,8 @@ CpuSnapshot Cpu::snapshot() const {
         i < kCoreCount ? kSnapshotRegisters[i] : UC_ARM_REG_S0 + static_cast<int>(i - kCoreCount);
     ptrs[i] = &s.values[i];
   }
-  uc_reg_read_batch(uc_, ids, ptrs, static_cast<int>(kCoreCount + kFpCount));
+  check(uc_reg_read_batch(uc_, ids, ptrs, static_cast<int>(kCoreCount + kFpCount)),
+        "read the snapshot's", ids[0]);
   return s;
 }
 

@@ -12,8 +12,10 @@ MemoryMap::MemoryMap(uc_engine* uc, const ElfImage& image) {
     Mapped m{r, decltype(Mapped::bytes)(static_cast<std::uint8_t*>(std::calloc(r.size, 1)))};
     if (!m.bytes) throw std::bad_alloc();
     const std::uint32_t perms = r.writable ? UC_PROT_ALL : UC_PROT_READ | UC_PROT_EXEC;
-    if (uc_mem_map_ptr(uc, r.base, r.size, perms, m.bytes.get()) != UC_ERR_OK) {
-      throw std::runtime_error(std::string("cannot map ") + r.name);
+    if (const uc_err error = uc_mem_map_ptr(uc, r.base, r.size, perms, m.bytes.get());
+        error != UC_ERR_OK) {
+      throw std::runtime_error(std::string("CPU emulator: cannot map ") + r.name + ": " +
+                               uc_strerror(error));
     }
     mapped_.push_back(std::move(m));
   }

@@ -30,13 +30,14 @@ constexpr std::array<const char*, 41> kIrqNames = {
 
 uc_engine* open_emulator() {
   uc_engine* uc = nullptr;
-  if (uc_open(UC_ARCH_ARM, UC_MODE_THUMB, &uc) != UC_ERR_OK) {
-    throw std::runtime_error("cannot open the CPU emulator");
+  if (const uc_err error = uc_open(UC_ARCH_ARM, UC_MODE_THUMB, &uc); error != UC_ERR_OK) {
+    throw std::runtime_error(std::string("cannot open the CPU emulator: ") + uc_strerror(error));
   }
   // Must come first: the model cannot change once the CPU exists.
-  if (uc_ctl_set_cpu_model(uc, UC_CPU_ARM_CORTEX_M4) != UC_ERR_OK) {
+  if (const uc_err error = uc_ctl_set_cpu_model(uc, UC_CPU_ARM_CORTEX_M4); error != UC_ERR_OK) {
     uc_close(uc);
-    throw std::runtime_error("the CPU emulator has no Cortex-M4");
+    throw std::runtime_error(std::string("the CPU emulator has no Cortex-M4: ") +
+                             uc_strerror(error));
   }
   return uc;
 }
@@ -139,7 +140,7 @@ void Board::set_up_emulator() {
     peripherals_->fail_on_unmodelled([this](const RecordedAccess& a) {
       unmodelled_failure_ = std::string("unmodelled register ") + (a.write ? "write " : "read ") +
                             hex(a.address) + " at pc " + hex(cpu_.pc());
-      uc_emu_stop(uc_);
+      check(uc_emu_stop(uc_), "stop the run");
     });
   }
 }
@@ -149,10 +150,9 @@ void Board::map_peripherals() {
   all.push_back(&nvic_);
   for (Peripheral* p : all) {
     auto m = std::make_unique<Mapping>(Mapping{this, p, mappings_.size()});
-    if (uc_mmio_map(uc_, p->base(), p->size(), &Board::mmio_read, m.get(), &Board::mmio_write,
-                    m.get()) != UC_ERR_OK) {
-      throw std::runtime_error("cannot map " + p->name() + " at " + hex(p->base()));
-    }
+    check(uc_mmio_map(uc_, p->base(), p->size(), &Board::mmio_read, m.get(), &Board::mmio_write,
+                      m.get()),
+          ("map " + p->name() + " at " + hex(p->base())).c_str());
     mappings_.push_back(std::move(m));
   }
   events_.assign(mappings_.size(), kNever);
@@ -160,8 +160,14 @@ void Board::map_peripherals() {
 }
 
 void Board::reset() {
+  // VTOR is 0 out of reset: the initial SP and PC are flash's first two words.
   std::uint32_t vectors[2] = {0, 0};
-  memory_->read_memory(kFlash.base, vectors, sizeof vectors);
+  if (!memory_->read_memory(kFlash.base, vectors, sizeof vectors)) {
+    fault_ = FaultInfo{"reset vector fetch failed at " + hex(kFlash.base) + " (lockup)",
+                       kFlash.base, 0, 0};
+    reset_failed_ = true;
+    return;
+  }
   cpu_.set(UC_ARM_REG_MSP, vectors[0]);
   cpu_.set(UC_ARM_REG_SP, vectors[0]);
   cpu_.set_pc(vectors[1]);
@@ -182,6 +188,8 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
   stop_ = Stop::None;
   parking_.reset();
   recompute_deadline();
+  // A core that could not fetch its reset vectors never runs.
+  if (reset_failed_) stop_ = Stop::Fault;
   while (stop_ == Stop::None) {
     service_time();
     if (now_ >= end_) {
@@ -282,7 +290,7 @@ void Board::mask_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* us
 
 void Board::on_block(std::uint32_t address, std::uint32_t size) {
   if (address == kStopPad || stop_ != Stop::None) {
-    uc_emu_stop(uc_);
+    check(uc_emu_stop(uc_), "stop the run");
     return;
   }
   if (calling_ && address == kCallReturn.base) return stop_at(address, Stop::CallReturned);
@@ -505,7 +513,7 @@ void Board::on_interrupt(std::uint32_t intno) {
       case Exceptions::Return::BadReturn:
         fault_ = FaultInfo{"invalid exception return", pc | 1, pc, seconds()};
         stop_ = Stop::Fault;
-        uc_emu_stop(uc_);
+        check(uc_emu_stop(uc_), "stop the run");
         return;
     }
     irq_check_ = true;
@@ -520,7 +528,7 @@ void Board::on_interrupt(std::uint32_t intno) {
       if (stop_ != Stop::None) return;
       fault_ = FaultInfo{"lockup on " + exception_name(kSvCall), pc, pc, seconds()};
       stop_ = Stop::Fault;
-      uc_emu_stop(uc_);
+      check(uc_emu_stop(uc_), "stop the run");
       return;
     }
     case kIntrBreakpoint: {
@@ -533,7 +541,7 @@ void Board::on_interrupt(std::uint32_t intno) {
       fault_->kind += " (lockup)";
       parking_ = make_parking(pc);
       stop_ = Stop::Fault;
-      uc_emu_stop(uc_);
+      check(uc_emu_stop(uc_), "stop the run");
       return;
     }
     case kIntrUndefined:
@@ -553,7 +561,7 @@ void Board::on_interrupt(std::uint32_t intno) {
                          pc, pc, seconds()};
       parking_ = make_parking(pc);
       stop_ = Stop::Fault;
-      uc_emu_stop(uc_);
+      check(uc_emu_stop(uc_), "stop the run");
   }
 }
 
@@ -651,7 +659,7 @@ void Board::after_access(const Mapping& m) {
     nvic_unmodelled_seen_ = nvic_.unmodelled().size();
     unmodelled_failure_ =
         "unmodelled register " + nvic_.unmodelled().back() + " at pc " + hex(cpu_.pc());
-    uc_emu_stop(uc_);
+    check(uc_emu_stop(uc_), "stop the run");
   }
   const Cycles e = m.peripheral->next_event(now_);
   events_[m.index] = e;
@@ -847,7 +855,7 @@ const Board::Mapping& Board::mapping_at(std::uint32_t address) const {
 void Board::write(std::uint32_t address, const void* in, std::size_t size) {
   if (memory_->write_memory(address, in, size)) {
     // Code may have changed: drop what the emulator translated from it.
-    uc_ctl_remove_cache(uc_, address, address + size);
+    check(uc_ctl_remove_cache(uc_, address, address + size), "drop translated code");
     watch_.reset();
     return;
   }

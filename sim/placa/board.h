@@ -27,7 +27,7 @@
 #include "sim/placa/lpc4088_peripherals.h"
 #include "sim/core/memory_map.h"
 #include "sim/core/nvic.h"
-#include "sim/api/simulador.h"
+#include "sim/placa/results.h"
 
 namespace sim {
 
@@ -190,6 +190,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::optional<std::string> unmodelled_failure_;
   std::size_t nvic_unmodelled_seen_ = 0;
   std::uint32_t invalid_address_ = 0;
+  bool reset_failed_ = false;
 
   std::vector<std::vector<std::uint8_t>> saved_memory_;
   std::vector<OutputChange> output_changes_;

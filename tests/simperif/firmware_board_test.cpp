@@ -10,6 +10,7 @@
 #include "sim/lpc4088/iocon.h"
 #include "sim/lpc4088/lcd.h"
 #include "sim/lpc4088/system_control.h"
+#include "sim/api/simulador.h"
 #include "sim/api/text_reader.h"
 
 namespace {
