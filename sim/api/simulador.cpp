@@ -144,7 +144,7 @@ std::uint8_t Simulador::irq_priority(unsigned irq) const {
 }
 
 std::vector<std::string> Simulador::unmodelled_accesses() const {
-  std::vector<std::string> lines = board_->nvic().unmodelled();
+  std::vector<std::string> lines;
   for (const RecordedAccess& a : board_->peripherals().unmodelled_accesses()) {
     char line[64];
     std::snprintf(line, sizeof line, "0x%08X %c 0x%08X", a.address, a.write ? 'w' : 'r', a.value);

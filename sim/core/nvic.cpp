@@ -35,15 +35,14 @@ constexpr std::uint32_t kMemFaultEna = 1u << 16, kBusFaultEna = 1u << 17, kUsgFa
 
 }  // namespace
 
-Nvic::Nvic() : Peripheral("NVIC/SCB", kScsBase, kScsSize) {}
+Nvic::Nvic(const ModelContext& context) : log_(context.log) {}
 
-void Nvic::record(std::uint32_t offset, char kind, std::uint32_t value) {
-  char line[64];
-  std::snprintf(line, sizeof line, "0x%08X %c 0x%08X", kScsBase + offset, kind, value);
-  unmodelled_.emplace_back(line);
+void Nvic::record(std::uint32_t offset, bool write, std::uint32_t value, AccessKind kind) {
+  log_.record(offset, 4, write, value, now_, kind);
 }
 
-std::uint32_t Nvic::read(std::uint32_t offset, unsigned width, Cycles) {
+std::uint32_t Nvic::read(std::uint32_t offset, unsigned width, Cycles now) {
+  now_ = now;
   if (in(offset, kIpr, kIprEnd) || in(offset, kShpr, kShprEnd)) {
     std::uint32_t v = 0;
     for (unsigned i = 0; i < width; ++i) {
@@ -58,7 +57,8 @@ std::uint32_t Nvic::read(std::uint32_t offset, unsigned width, Cycles) {
   return width == 4 ? shifted : shifted & ((1u << (8 * width)) - 1);
 }
 
-void Nvic::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles) {
+void Nvic::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
+  now_ = now;
   if (in(offset, kIpr, kIprEnd) || in(offset, kShpr, kShprEnd)) {
     for (unsigned i = 0; i < width; ++i) {
       const std::uint32_t o = offset + i;
@@ -86,7 +86,7 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
   if (in(offset, kIcpr, kIcpr + 0x40)) return bitmap((offset - kIcpr) / 4, &Nvic::pending);
   if (in(offset, kIabr, kIabr + 0x40)) return bitmap((offset - kIabr) / 4, &Nvic::active);
   if (in(offset, kSysTickRegs, kSysTickEnd)) {
-    record(offset, 'r', systick_[(offset - kSysTickRegs) / 4]);
+    record(offset, false, systick_[(offset - kSysTickRegs) / 4], AccessKind::kUnmodelled);
     return systick_[(offset - kSysTickRegs) / 4];
   }
   switch (offset) {
@@ -123,7 +123,7 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
     case kFpdscr:
       return fpdscr_;
     default:
-      record(offset, 'r', 0);
+      record(offset, false, 0, AccessKind::kUnmodelled);
       return 0;
   }
 }
@@ -151,7 +151,7 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
     return;
   }
   if (in(offset, kSysTickRegs, kSysTickEnd)) {
-    record(offset, 'w', value);
+    record(offset, true, value, AccessKind::kUnmodelled);
     systick_[(offset - kSysTickRegs) / 4] = value;
     return;
   }
@@ -207,8 +207,13 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
     case kFpdscr:
       fpdscr_ = value & 0x07C00000;
       return;
+    case kCpuid:
+    case kIctr:
+      record(offset, true, value, AccessKind::kReadOnly);
+      return;
     default:
-      record(offset, 'w', value);
+      record(offset, true, value,
+             in(offset, kIabr, kIabr + 0x40) ? AccessKind::kReadOnly : AccessKind::kUnmodelled);
       return;
   }
 }

@@ -1,6 +1,6 @@
 // Interrupt controller and system control block of the Cortex-M4 (the System
-// Control Space at 0xE000E000) as register model plus the priority logic the
-// exception machinery asks: which exception, if any, may be taken now.
+// Control Space) as register model plus the priority logic the exception
+// machinery asks: which exception, if any, may be taken now.
 //
 // Exception numbers are the core's: 2 NMI, 3 HardFault, 4 MemManage,
 // 5 BusFault, 6 UsageFault, 11 SVCall, 12 DebugMonitor, 14 PendSV,
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/modelo/access_log.h"
 #include "sim/modelo/peripheral.h"
 
 namespace sim {
@@ -30,8 +31,6 @@ inline constexpr unsigned kSysTick = 15;
 inline constexpr unsigned kFirstIrq = 16;
 inline constexpr unsigned kIrqCount = 64;
 inline constexpr unsigned kExceptionCount = kFirstIrq + kIrqCount;
-inline constexpr std::uint32_t kScsBase = 0xE000E000;
-inline constexpr std::uint32_t kScsSize = 0x1000;
 
 // Fault status bits (CFSR), set when the core raises a fault.
 enum class FaultKind : std::uint32_t {
@@ -48,7 +47,7 @@ enum class FaultKind : std::uint32_t {
 
 class Nvic final : public Peripheral, public IrqLines {
  public:
-  Nvic();
+  explicit Nvic(const ModelContext& context);
 
   // --- registers (offset from 0xE000E000) ---
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
@@ -103,9 +102,6 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t hfsr() const { return hfsr_; }
   bool reset_requested() const { return reset_requested_; }
 
-  // Accesses to registers of the System Control Space nobody modelled
-  // (SysTick, debug, identification blocks).
-  const std::vector<std::string>& unmodelled() const { return unmodelled_; }
 
  private:
   std::uint32_t read_word(std::uint32_t offset);
@@ -116,7 +112,9 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t icsr() const;
   std::uint32_t shcsr() const;
   bool sub_first(unsigned a, unsigned b) const;
-  void record(std::uint32_t offset, char kind, std::uint32_t value);
+  // SysTick, the debug and identification blocks are not modelled: their
+  // accesses go to the record, as do writes to read-only registers.
+  void record(std::uint32_t offset, bool write, std::uint32_t value, AccessKind kind);
 
   std::array<bool, kIrqCount> enable_{};
   std::array<bool, kExceptionCount> pend_{};
@@ -139,7 +137,8 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t fpdscr_ = 0;
   std::array<std::uint32_t, 4> systick_{};
   bool reset_requested_ = false;
-  std::vector<std::string> unmodelled_;
+  RegisterLog log_;
+  Cycles now_ = 0;
 };
 
 }  // namespace sim

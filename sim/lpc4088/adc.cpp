@@ -20,12 +20,11 @@ bool is_data_register(std::uint32_t offset) {
 
 }  // namespace
 
-Adc::Adc(IrqLines& irq_lines, const Clocks& clocks, std::function<bool()> powered, CatchAll& log)
-    : Peripheral("adc", kBase, 0x4000),
-      irq_lines_(irq_lines),
-      clocks_(clocks),
-      powered_(std::move(powered)),
-      log_(log) {}
+Adc::Adc(const ModelContext& context)
+    : irq_(context.irq),
+      clocks_(context.clocks),
+      powered_(context.powered),
+      log_(context.log) {}
 
 std::uint32_t Adc::result_for(double volts) {
   if (!(volts > 0.0)) return 0;  // negative or NaN
@@ -38,11 +37,11 @@ void Adc::set_voltage(unsigned channel, double volts) { volts_.at(channel) = vol
 std::uint32_t Adc::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t word = offset & ~3u;
   if (word > kTrm || word == 0x08) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   if (!powered_()) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnpowered});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnpowered);
     return 0;
   }
   advance(now);
@@ -52,11 +51,11 @@ std::uint32_t Adc::read(std::uint32_t offset, unsigned width, Cycles now) {
 void Adc::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   const WordLanes lanes = word_lanes(offset, width);
   if (lanes.offset > kTrm || lanes.offset == 0x08) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   if (!powered_()) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnpowered});
+    log_.record(offset, width, true, value, now, AccessKind::kUnpowered);
     return;
   }
   advance(now);
@@ -164,8 +163,9 @@ void Adc::register_write(std::uint32_t offset, std::uint32_t value, Cycles now) 
       trm_ = value;
       return;
     default:
-      unsupported(offset, value, now);
-      return;  // GDR, DRn, STAT are read-only
+      // GDR, DRn and STAT are read-only: the firmware's error, not a limit of ours.
+      log_.record(offset, 4, true, value, now, AccessKind::kReadOnly);
+      return;
   }
 }
 
@@ -177,11 +177,11 @@ void Adc::update_irq() {
   const bool high = (inten_ & done & 0xFFu) != 0 || ((inten_ & kGlobalIntEnable) && (gdr_ & kDone));
   if (high == irq_high_) return;
   irq_high_ = high;
-  irq_lines_.set_irq_line(kIrq, high);
+  irq_.set(high);
 }
 
 void Adc::unsupported(std::uint32_t offset, std::uint32_t value, Cycles now) {
-  log_.record({base() + offset, 4, true, value, now, AccessKind::kUnsupported});
+  log_.record(offset, 4, true, value, now, AccessKind::kUnsupported);
 }
 
 }  // namespace sim

@@ -2,7 +2,7 @@
 // START = 001 samples the lowest selected channel's input voltage and
 // completes 31 converter clocks later (converter clock = peripheral clock /
 // (CLKDIV + 1)), setting DONE in GDR and in the channel's DRn, and raising
-// IRQ 22 when INTEN enables it. Reading GDR or DRn clears its DONE bit; a
+// its interrupt line when INTEN enables it. Reading GDR or DRn clears its DONE bit; a
 // write of CR clears GDR's. A new start aborts a conversion in progress.
 //
 // Not simulated, and recorded as unsupported when asked for: burst mode, the
@@ -25,8 +25,6 @@ namespace sim {
 
 class Adc final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x40034000;
-  static constexpr unsigned kIrq = 22;
   static constexpr unsigned kChannels = 8;
   static constexpr double kReferenceVolts = 3.3;
   static constexpr unsigned kClocksPerConversion = 31;
@@ -41,7 +39,7 @@ class Adc final : public Peripheral {
 
   static constexpr std::uint32_t kDone = 1u << 31;
 
-  Adc(IrqLines& irq_lines, const Clocks& clocks, std::function<bool()> powered, CatchAll& log);
+  explicit Adc(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -63,10 +61,10 @@ class Adc final : public Peripheral {
   void update_irq();
   void unsupported(std::uint32_t offset, std::uint32_t value, Cycles now);
 
-  IrqLines& irq_lines_;
+  IrqLine irq_;
   const Clocks& clocks_;
   std::function<bool()> powered_;
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<double, kChannels> volts_{};
   std::uint32_t cr_ = 1;
   std::uint32_t gdr_ = 0;

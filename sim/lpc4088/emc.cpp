@@ -2,11 +2,11 @@
 
 namespace sim {
 
-Emc::Emc(CatchAll& log) : Peripheral("emc", kBase, 0x4000), log_(log) {}
+Emc::Emc(const ModelContext& context) : log_(context.log) {}
 
 std::uint32_t Emc::read(std::uint32_t offset, unsigned width, Cycles now) {
   if (offset >= kRegisterBytes) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   const std::uint32_t word = offset & ~3u;
@@ -15,7 +15,7 @@ std::uint32_t Emc::read(std::uint32_t offset, unsigned width, Cycles now) {
 
 void Emc::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   if (offset >= kRegisterBytes) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   const WordLanes lanes = word_lanes(offset, width);

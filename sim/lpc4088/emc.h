@@ -1,4 +1,4 @@
-// External memory controller registers (0x2009C000-0x2009CFFF): a register
+// External memory controller registers (the first 4 KiB of its window): a register
 // file, enough for an SDRAM set-up to run; the status register reads 0 (never
 // busy). The SDRAM itself is memory the core maps.
 #ifndef SIM_LPC4088_EMC_H
@@ -14,11 +14,10 @@ namespace sim {
 
 class Emc final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x2009C000;
   static constexpr std::uint32_t kStatus = 0x004;
   static constexpr std::uint32_t kRegisterBytes = 0x1000;
 
-  explicit Emc(CatchAll& log);
+  explicit Emc(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -26,7 +25,7 @@ class Emc final : public Peripheral {
   std::uint32_t reg(std::uint32_t offset) const { return regs_.at(offset / 4); }
 
  private:
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<std::uint32_t, kRegisterBytes / 4> regs_{};
 };
 

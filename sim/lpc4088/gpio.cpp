@@ -12,7 +12,7 @@ constexpr std::uint32_t existing_pins(unsigned port) { return port == 5 ? 0x1Fu 
 
 }  // namespace
 
-Gpio::Gpio(CatchAll& log) : Peripheral("gpio", kBase, 0x4000), log_(log) {
+Gpio::Gpio(const ModelContext& context) : log_(context.log) {
   for (unsigned n = 0; n < kPorts; ++n) {
     ports_[n].input = existing_pins(n);
     ports_[n].level = existing_pins(n);
@@ -23,7 +23,7 @@ std::uint32_t Gpio::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t word = offset & ~3u;
   const std::uint32_t reg = word % kPortStride;
   if (word >= kPorts * kPortStride || (reg > kDir && reg < kMask)) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   advance(now);
@@ -34,7 +34,7 @@ void Gpio::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycl
   const WordLanes lanes = word_lanes(offset, width);
   const std::uint32_t reg = lanes.offset % kPortStride;
   if (lanes.offset >= kPorts * kPortStride || (reg > kDir && reg < kMask)) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   advance(now);

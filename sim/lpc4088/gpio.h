@@ -1,4 +1,4 @@
-// GPIO ports 0 to 5 (0x20098000, 0x20 apart): DIR, MASK, PIN, SET, CLR.
+// GPIO ports 0 to 5 (0x20 apart in the window): DIR, MASK, PIN, SET, CLR.
 //
 // A pin's level is its output latch while DIR makes it an output, else the
 // level driven from outside (high until driven: the board's pull-ups). MASK
@@ -32,7 +32,6 @@ struct PinEvent {
 
 class Gpio final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x20098000;
   static constexpr unsigned kPorts = 6;
   static constexpr std::uint32_t kPortStride = 0x20;
   static constexpr std::uint32_t kDir = 0x00;
@@ -49,7 +48,7 @@ class Gpio final : public Peripheral {
     std::uint32_t level = 0xFFFFFFFF;
   };
 
-  explicit Gpio(CatchAll& log);
+  explicit Gpio(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -78,7 +77,7 @@ class Gpio final : public Peripheral {
   void register_write(Port& port, std::uint32_t reg, std::uint32_t value, std::uint32_t lanes);
   void update_levels(unsigned index, Cycles now);
 
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<Port, kPorts> ports_{};
   std::multimap<Cycles, Drive> drives_;
   std::vector<std::function<void(const PinEvent&)>> listeners_;

@@ -2,15 +2,15 @@
 
 namespace sim {
 
-GpioInterrupts::GpioInterrupts(IrqLines& irq_lines, CatchAll& log)
-    : Peripheral("gpio_interrupts", kBase, 0x4000), irq_lines_(irq_lines), log_(log) {}
+GpioInterrupts::GpioInterrupts(const ModelContext& context)
+    : irq_(context.irq), log_(context.log) {}
 
 std::uint32_t GpioInterrupts::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t reg = (offset & ~3u) - kRegisters;
   Decoded decoded{};
   if (offset >= kRegisters && reg == kStatus) return lane_value(status_summary(), offset, width);
   if (offset < kRegisters || !decode(reg, decoded)) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   std::uint32_t value = 0;
@@ -39,8 +39,8 @@ void GpioInterrupts::write(std::uint32_t offset, std::uint32_t value, unsigned w
   Decoded decoded{};
   if (offset < kRegisters || !decode(reg, decoded)) {
     const AccessKind kind =
-        offset >= kRegisters && reg == kStatus ? AccessKind::kUnsupported : AccessKind::kUnmodelled;
-    log_.record({base() + offset, width, true, value, now, kind});
+        offset >= kRegisters && reg == kStatus ? AccessKind::kReadOnly : AccessKind::kUnmodelled;
+    log_.record(offset, width, true, value, now, kind);
     return;
   }
   const std::uint32_t bits = (value << lanes.shift) & lanes.mask;
@@ -57,8 +57,8 @@ void GpioInterrupts::write(std::uint32_t offset, std::uint32_t value, unsigned w
     case Role::kEnableF:
       port.falling_enable = (port.falling_enable & ~lanes.mask) | bits;
       break;
-    default:  // status registers are read-only
-      log_.record({base() + offset, width, true, value, now, AccessKind::kUnsupported});
+    default:  // status registers are read-only: the firmware's error
+      log_.record(offset, width, true, value, now, AccessKind::kReadOnly);
       break;
   }
 }
@@ -95,7 +95,7 @@ void GpioInterrupts::update_irq() {
   const bool high = status_summary() != 0;
   if (high == irq_high_) return;
   irq_high_ = high;
-  irq_lines_.set_irq_line(kIrq, high);
+  irq_.set(high);
 }
 
 }  // namespace sim

@@ -1,8 +1,8 @@
-// GPIO interrupt block of ports 0 and 2 (registers at 0x40028080): an edge on
+// GPIO interrupt block of ports 0 and 2 (registers at +0x80 in its window): an edge on
 // a pin latches its STATR/STATF bit only while the matching ENR/ENF bit is
 // set; the status stays until a 1 is written to the pin's CLR bit (clearing
 // both edges), even if the enable is cleared meanwhile. STATUS shows which
-// ports have a status bit set, and IRQ 38 is high while any is. Edges come
+// ports have a status bit set, and the interrupt line is high while any is. Edges come
 // from the GPIO model (any change of the pin's level, whatever its
 // direction, as the edge detector watches the pin).
 #ifndef SIM_LPC4088_GPIO_INTERRUPTS_H
@@ -18,11 +18,9 @@ namespace sim {
 
 class GpioInterrupts final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x40028000;  // the block's slot; registers at +0x80
   static constexpr std::uint32_t kRegisters = 0x80;
-  static constexpr unsigned kIrq = 38;
 
-  // Offsets from the register block (0x40028080).
+  // Offsets from the register block (window + kRegisters).
   static constexpr std::uint32_t kStatus = 0x00;
   static constexpr std::uint32_t kStatR0 = 0x04;
   static constexpr std::uint32_t kStatF0 = 0x08;
@@ -42,7 +40,7 @@ class GpioInterrupts final : public Peripheral {
     std::uint32_t falling_status = 0;
   };
 
-  GpioInterrupts(IrqLines& irq_lines, CatchAll& log);
+  explicit GpioInterrupts(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -66,8 +64,8 @@ class GpioInterrupts final : public Peripheral {
   std::uint32_t status_summary() const;
   void update_irq();
 
-  IrqLines& irq_lines_;
-  CatchAll& log_;
+  IrqLine irq_;
+  RegisterLog log_;
   std::array<PortState, 2> ports_{};
   bool irq_high_ = false;
 };

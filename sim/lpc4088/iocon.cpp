@@ -23,7 +23,7 @@ static_assert(listed(kAnalogOrFilterPins, 0, 23) && !listed(kAnalogOrFilterPins,
 
 }  // namespace
 
-Iocon::Iocon(CatchAll& log) : Peripheral("iocon", kBase, 0x4000), log_(log) {
+Iocon::Iocon(const ModelContext& context) : log_(context.log) {
   for (unsigned port = 0; port < kPorts; ++port) {
     for (unsigned pin = 0; pin < kPinsPerPort; ++pin) {
       pins_[port * kPinsPerPort + pin] = reset_value(port, pin);
@@ -51,7 +51,7 @@ bool Iocon::valid(std::uint32_t word_offset) {
 std::uint32_t Iocon::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t word = offset & ~3u;
   if (!valid(word)) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   return lane_value(pins_[word / 4], offset, width);
@@ -60,7 +60,7 @@ std::uint32_t Iocon::read(std::uint32_t offset, unsigned width, Cycles now) {
 void Iocon::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   const WordLanes lanes = word_lanes(offset, width);
   if (!valid(lanes.offset)) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   std::uint32_t& reg = pins_[lanes.offset / 4];

@@ -1,4 +1,4 @@
-// IOCON pin registers (0x4002C000 + (port x 32 + pin) x 4): one word per pin,
+// IOCON pin registers (at (port x 32 + pin) x 4 in the window): one word per pin,
 // stored whole as written. Reset values by pin type, a simplification of the
 // chip's tables: analog (A) and I2C-capable-with-filter (W) pins 0x1B0
 // (pull-up, hysteresis, digital mode, filter off); I2C (I) and USB (U) pins
@@ -17,11 +17,10 @@ namespace sim {
 
 class Iocon final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x4002C000;
   static constexpr unsigned kPorts = 6;
   static constexpr unsigned kPinsPerPort = 32;
 
-  explicit Iocon(CatchAll& log);
+  explicit Iocon(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -33,7 +32,7 @@ class Iocon final : public Peripheral {
  private:
   static bool valid(std::uint32_t word_offset);
 
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<std::uint32_t, kPorts * kPinsPerPort> pins_{};
 };
 

@@ -2,8 +2,7 @@
 
 namespace sim {
 
-Lcd::Lcd(const MemoryBus& memory, CatchAll& log)
-    : Peripheral("lcd", kBase, 0x4000), memory_(memory), log_(log) {}
+Lcd::Lcd(const ModelContext& context) : memory_(context.memory), log_(context.log) {}
 
 // Timing and control 0x000-0x030, palette 0x200-0x3FC, cursor image
 // 0x800-0xBFC, cursor registers 0xC00-0xC2C.
@@ -16,7 +15,7 @@ bool Lcd::implemented(std::uint32_t word_offset) {
 std::uint32_t Lcd::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t word = offset & ~3u;
   if (!implemented(word)) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   std::uint32_t value = reg(word);
@@ -29,7 +28,7 @@ std::uint32_t Lcd::read(std::uint32_t offset, unsigned width, Cycles now) {
 void Lcd::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   const WordLanes lanes = word_lanes(offset, width);
   if (!implemented(lanes.offset)) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   std::uint32_t& reg = regs_[lanes.offset / 4];

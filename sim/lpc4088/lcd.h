@@ -1,4 +1,4 @@
-// LCD controller registers (0x20088000) and the panel's frame: timing,
+// LCD controller registers and the panel's frame: timing,
 // control and cursor registers are a register file (no interrupts are ever
 // raised; UPCURR/LPCURR read the base addresses). The frame is read from
 // target memory at UPBASE as 480 x 272 little-endian RGB565 half-words,
@@ -28,7 +28,6 @@ struct Frame {
 
 class Lcd final : public Peripheral {
  public:
-  static constexpr std::uint32_t kBase = 0x20088000;
   static constexpr std::uint32_t kUpBase = 0x010;
   static constexpr std::uint32_t kLpBase = 0x014;
   static constexpr std::uint32_t kCtrl = 0x018;
@@ -41,7 +40,7 @@ class Lcd final : public Peripheral {
   static constexpr std::uint32_t kCtrlEnable = 1u << 0;
   static constexpr std::uint32_t kCtrlPower = 1u << 11;
 
-  Lcd(const MemoryBus& memory, CatchAll& log);
+  explicit Lcd(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -58,7 +57,7 @@ class Lcd final : public Peripheral {
   static bool implemented(std::uint32_t word_offset);
 
   const MemoryBus& memory_;
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<std::uint32_t, 0x1000 / 4> regs_{};
 };
 

@@ -28,8 +28,7 @@ constexpr std::uint32_t pll_base(unsigned index) {
 
 }  // namespace
 
-SystemControl::SystemControl(CatchAll& log)
-    : Peripheral("system_control", kBase, 0x4000), log_(log) {
+SystemControl::SystemControl(const ModelContext& context) : log_(context.log) {
   regs_[kFlashCfg / 4] = kFlashCfgReset;
   regs_[kPconp / 4] = kPconpReset;
   regs_[kCclkSel / 4] = 1;
@@ -44,7 +43,7 @@ void SystemControl::on_change(std::function<void(Cycles)> listener) {
 
 std::uint32_t SystemControl::read(std::uint32_t offset, unsigned width, Cycles now) {
   if (offset >= kRegisterBytes) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   return lane_value(register_read(offset & ~3u), offset, width);
@@ -52,7 +51,7 @@ std::uint32_t SystemControl::read(std::uint32_t offset, unsigned width, Cycles n
 
 void SystemControl::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   if (offset >= kRegisterBytes) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   for (const auto& listener : listeners_) listener(now);
@@ -81,7 +80,7 @@ void SystemControl::register_write(std::uint32_t offset, std::uint32_t value, Cy
       return;
     }
     if (offset == pll_base(i) + kStatOffset) {
-      log_.record({base() + offset, 4, true, value, now, AccessKind::kUnsupported});
+      log_.record(offset, 4, true, value, now, AccessKind::kUnsupported);
       return;
     }
   }
@@ -115,8 +114,7 @@ void SystemControl::feed(unsigned index, std::uint32_t value, Cycles now) {
   pll.cfg = reg(pll_base(index) + kCfgOffset) & 0x7F;
   if (pll.con != 0 && pll_output_hz(index) == 0) {
     // Enabled with a CCO frequency out of range: it never locks.
-    log_.record(
-        {base() + pll_base(index) + kFeedOffset, 4, true, value, now, AccessKind::kUnsupported});
+    log_.record(pll_base(index) + kFeedOffset, 4, true, value, now, AccessKind::kUnsupported);
   }
   const Derived clocks = derive();
   if (clocks.cpu_hz == 0 || clocks.peripheral_hz == 0) {
@@ -158,7 +156,7 @@ SystemControl::Derived SystemControl::derive() const {
 }
 
 void SystemControl::refuse(std::uint32_t offset, std::uint32_t value, Cycles now) {
-  log_.record({base() + offset, 4, true, value, now, AccessKind::kUnsupported});
+  log_.record(offset, 4, true, value, now, AccessKind::kUnsupported);
 }
 
 }  // namespace sim

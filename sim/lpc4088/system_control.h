@@ -1,4 +1,4 @@
-// System-control block (0x400FC000): power control (PCONP), the clock
+// System-control block: power control (PCONP), the clock
 // selection registers and the two PLLs, enough for a real clock set-up to
 // run and for the CPU and peripheral clocks to follow what it programs.
 //
@@ -24,7 +24,6 @@ namespace sim {
 
 class SystemControl final : public Peripheral, public Clocks {
  public:
-  static constexpr std::uint32_t kBase = 0x400FC000;
   static constexpr std::uint32_t kIrcHz = 12'000'000;
   static constexpr std::uint32_t kMainOscillatorHz = 12'000'000;
 
@@ -42,14 +41,7 @@ class SystemControl final : public Peripheral, public Clocks {
   static constexpr std::uint32_t kScs = 0x1A0;
   static constexpr std::uint32_t kPclkSel = 0x1A8;
 
-  // PCONP bits the models look at.
-  static constexpr unsigned kPowerTimer0 = 1;
-  static constexpr unsigned kPowerTimer1 = 2;
-  static constexpr unsigned kPowerAdc = 12;
-  static constexpr unsigned kPowerTimer2 = 22;
-  static constexpr unsigned kPowerTimer3 = 23;
-
-  explicit SystemControl(CatchAll& log);
+  explicit SystemControl(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -57,7 +49,8 @@ class SystemControl final : public Peripheral, public Clocks {
   std::uint32_t cpu_hz() const override { return cpu_hz_; }
   std::uint32_t peripheral_hz() const override { return peripheral_hz_; }
 
-  bool powered(unsigned pconp_bit) const { return (reg(kPconp) >> pconp_bit) & 1u; }
+  // Whether the PCONP bits of `pconp_bits` (LPC_SC_PCONP_*) are set.
+  bool powered(std::uint32_t pconp_bits) const { return (reg(kPconp) & pconp_bits) == pconp_bits; }
   std::uint32_t reg(std::uint32_t offset) const { return regs_[offset / 4]; }
   bool pll0_locked() const { return pll_output_hz(0) != 0; }
 
@@ -88,7 +81,7 @@ class SystemControl final : public Peripheral, public Clocks {
   Derived derive() const;
   void refuse(std::uint32_t offset, std::uint32_t value, Cycles now);
 
-  CatchAll& log_;
+  RegisterLog log_;
   std::array<std::uint32_t, kRegisterBytes / 4> regs_{};
   std::array<Pll, 2> plls_{};
   std::uint32_t cpu_hz_ = kIrcHz;

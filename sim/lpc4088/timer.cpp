@@ -17,14 +17,11 @@ unsigned external_action(std::uint32_t emr, unsigned n) { return (emr >> (4 + 2 
 
 }  // namespace
 
-Timer::Timer(std::string name, std::uint32_t base, unsigned irq, IrqLines& irq_lines,
-             const Clocks& clocks, std::function<bool()> powered, CatchAll& log)
-    : Peripheral(std::move(name), base, 0x4000),
-      irq_(irq),
-      irq_lines_(irq_lines),
-      clocks_(clocks),
-      powered_(std::move(powered)),
-      log_(log) {}
+Timer::Timer(const ModelContext& context)
+    : irq_(context.irq),
+      clocks_(context.clocks),
+      powered_(context.powered),
+      log_(context.log) {}
 
 bool Timer::counting() const {
   return (regs_.tcr & kTcrEnable) && !(regs_.tcr & kTcrReset) && (regs_.ctcr & 3u) == 0 &&
@@ -34,11 +31,11 @@ bool Timer::counting() const {
 std::uint32_t Timer::read(std::uint32_t offset, unsigned width, Cycles now) {
   const std::uint32_t word = offset & ~3u;
   if (!known(word)) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnmodelled);
     return 0;
   }
   if (!powered_()) {
-    log_.record({base() + offset, width, false, 0, now, AccessKind::kUnpowered});
+    log_.record(offset, width, false, 0, now, AccessKind::kUnpowered);
     return 0;
   }
   settle(now);
@@ -48,11 +45,11 @@ std::uint32_t Timer::read(std::uint32_t offset, unsigned width, Cycles now) {
 void Timer::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) {
   const WordLanes lanes = word_lanes(offset, width);
   if (!known(lanes.offset)) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnmodelled});
+    log_.record(offset, width, true, value, now, AccessKind::kUnmodelled);
     return;
   }
   if (!powered_()) {
-    log_.record({base() + offset, width, true, value, now, AccessKind::kUnpowered});
+    log_.record(offset, width, true, value, now, AccessKind::kUnpowered);
     return;
   }
   settle(now);
@@ -208,7 +205,7 @@ std::uint32_t Timer::register_read(std::uint32_t offset) {
 
 void Timer::register_write(std::uint32_t offset, std::uint32_t value, Cycles now) {
   const auto unsupported = [&] {
-    log_.record({base() + offset, 4, true, value, now, AccessKind::kUnsupported});
+    log_.record(offset, 4, true, value, now, AccessKind::kUnsupported);
   };
   switch (offset) {
     case kIr:
@@ -236,7 +233,8 @@ void Timer::register_write(std::uint32_t offset, std::uint32_t value, Cycles now
       break;
     case kCr0:
     case kCr1:
-      unsupported();
+      // Capture registers are read-only: the firmware's error.
+      log_.record(offset, 4, true, value, now, AccessKind::kReadOnly);
       break;
     case kEmr:
       regs_.emr = value & 0xFFFu;
@@ -256,7 +254,7 @@ void Timer::update_irq() {
   const bool high = (regs_.ir & 0x3Fu) != 0;
   if (high == irq_high_) return;
   irq_high_ = high;
-  irq_lines_.set_irq_line(irq_, high);
+  irq_.set(high);
 }
 
 }  // namespace sim

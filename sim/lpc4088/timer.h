@@ -49,8 +49,7 @@ class Timer final : public Peripheral {
     std::uint32_t ccr = 0, emr = 0, ctcr = 0;
   };
 
-  Timer(std::string name, std::uint32_t base, unsigned irq, IrqLines& irq_lines,
-        const Clocks& clocks, std::function<bool()> powered, CatchAll& log);
+  explicit Timer(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
@@ -60,7 +59,6 @@ class Timer final : public Peripheral {
 
   // State as of the last access or advance (call advance first for `now`).
   const Registers& registers() const { return regs_; }
-  unsigned irq() const { return irq_; }
   bool counting() const;
 
  private:
@@ -78,11 +76,10 @@ class Timer final : public Peripheral {
   bool known(std::uint32_t offset) const;
   void update_irq();
 
-  unsigned irq_;
-  IrqLines& irq_lines_;
+  IrqLine irq_;
   const Clocks& clocks_;
   std::function<bool()> powered_;
-  CatchAll& log_;
+  RegisterLog log_;
   Registers regs_;
   // Anchor: the state above holds at anchor_, with remainder_ / cpu_hz_ of a
   // peripheral-clock period already elapsed (rates as of the anchor).

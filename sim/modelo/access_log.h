@@ -1,7 +1,10 @@
-// Record of the register accesses no model implements, and of the ones a
-// model refused (an unpowered peripheral, a mode it does not simulate), so a
-// test can see what the firmware did that the board did not answer. Also the
-// bus helpers every model uses to turn byte and half-word accesses into word
+// The record of the register accesses the board did not answer as the chip
+// would: the ones no model implements, the settings a model does not simulate,
+// and the firmware's own errors (an unpowered peripheral, a write to a
+// read-only register), each with the name of its window, so a test can see
+// what the firmware did that the board did not answer. The interrupt
+// controller records into the same log as the peripheral models. Also the bus
+// helpers every model uses to turn byte and half-word accesses into word
 // registers.
 #ifndef SIM_MODELO_ACCESS_LOG_H
 #define SIM_MODELO_ACCESS_LOG_H
@@ -14,21 +17,6 @@
 #include "sim/modelo/peripheral.h"
 
 namespace sim {
-
-enum class AccessKind : std::uint8_t {
-  kUnmodelled,   // nobody implements the address
-  kUnpowered,    // the peripheral's power bit in PCONP is clear
-  kUnsupported,  // a setting the model does not simulate (burst mode, ...)
-};
-
-struct RecordedAccess {
-  std::uint32_t address;
-  unsigned width;
-  bool write;
-  std::uint32_t value;
-  Cycles time;
-  AccessKind kind;
-};
 
 // A sub-word access seen as the word that holds it: `shift` places the value
 // in the word, `mask` covers the bytes touched.
@@ -54,7 +42,7 @@ constexpr std::uint32_t lane_value(std::uint32_t word, std::uint32_t offset, uns
   return (word & lanes.mask) >> lanes.shift;
 }
 
-class CatchAll {
+class AccessLog {
  public:
   // The log keeps this many entries; later ones are only counted, so a
   // firmware loop polling an unmodelled register cannot exhaust memory.
@@ -72,16 +60,16 @@ class CatchAll {
   std::function<void(const RecordedAccess&)> on_record_;
 };
 
-// A peripheral slot nobody models: reads give 0, writes are dropped, both are
-// recorded.
+// A peripheral window nobody models: reads give 0, writes are dropped, both
+// are recorded as unmodelled.
 class CatchAllWindow final : public Peripheral {
  public:
-  CatchAllWindow(CatchAll& log, std::uint32_t base, std::uint32_t size);
+  explicit CatchAllWindow(const ModelContext& context);
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;
   void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) override;
 
  private:
-  CatchAll& log_;
+  RegisterLog log_;
 };
 
 }  // namespace sim

@@ -1,5 +1,11 @@
 // Contract between the simulator core and the peripheral models.
 //
+// A model knows its registers (offsets within its window) and its behaviour,
+// never its own address or interrupt number: the board's peripheral table
+// places each model at a base address, wires its interrupt line and power
+// bit, and names its window in the access record. Every model is built the
+// same way, from a ModelContext.
+//
 // Virtual time is counted in CPU clock cycles since reset. The core calls a
 // model only when the firmware touches its registers (read/write, with the
 // current time) or when the time of the model's next event has come
@@ -9,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -25,6 +32,21 @@ class IrqLines {
  public:
   virtual ~IrqLines() = default;
   virtual void set_irq_line(unsigned irq, bool high) = 0;
+};
+
+// The one line a model drives, bound to its IRQ number by the board; a model
+// with no line gets an unconnected one.
+class IrqLine {
+ public:
+  IrqLine() = default;
+  IrqLine(IrqLines& lines, unsigned irq) : lines_(&lines), irq_(irq) {}
+  void set(bool high) const {
+    if (lines_ != nullptr) lines_->set_irq_line(irq_, high);
+  }
+
+ private:
+  IrqLines* lines_ = nullptr;
+  unsigned irq_ = 0;
 };
 
 // Clock frequencies as the system-control model derives them from what the
@@ -44,27 +66,70 @@ class MemoryBus {
   virtual bool read_memory(std::uint32_t address, void* destination, std::size_t size) const = 0;
 };
 
-// What every model is given when the board is built.
-struct BoardContext {
-  IrqLines& irq;
+// Why an access went into the record. The first two are the board's limits
+// (the firmware may be right); the others are the firmware's own errors, which
+// the chip would not have answered either.
+enum class AccessKind : std::uint8_t {
+  kUnmodelled,   // nobody implements the address
+  kUnsupported,  // a setting the model does not simulate (burst mode, ...)
+  kUnpowered,    // guest error: the peripheral's power bit in PCONP is clear
+  kReadOnly,     // guest error: a write to a read-only register
+};
+constexpr bool is_guest_error(AccessKind kind) {
+  return kind == AccessKind::kUnpowered || kind == AccessKind::kReadOnly;
+}
+const char* to_string(AccessKind kind);
+
+// One access the board did not answer as the chip would.
+struct RecordedAccess {
+  std::uint32_t address;
+  unsigned width;
+  bool write;
+  std::uint32_t value;
+  Cycles time;
+  AccessKind kind;
+  const char* window = "";  // the table's name of the window ("UART0", "TIMER2", "SCS")
+};
+// "write 0x00000001 to 0x40090004 (TIMER2, unpowered)".
+std::string describe(const RecordedAccess& access);
+
+class AccessLog;
+
+// A model's handle on the access record: offsets in, addresses and the
+// window's name out, both from the board's table.
+class RegisterLog {
+ public:
+  RegisterLog(AccessLog& log, const char* window, std::uint32_t base)
+      : log_(&log), window_(window), base_(base) {}
+  void record(std::uint32_t offset, unsigned width, bool write, std::uint32_t value, Cycles now,
+              AccessKind kind) const;
+
+ private:
+  AccessLog* log_;
+  const char* window_;
+  std::uint32_t base_;
+};
+
+// What every model is built from.
+struct ModelContext {
+  IrqLine irq;
   const Clocks& clocks;
   const MemoryBus& memory;
+  // The model's power bit as the board wires it (always on when it has none).
+  std::function<bool()> powered;
+  RegisterLog log;
 };
 
 class Peripheral {
  public:
-  Peripheral(std::string name, std::uint32_t base, std::uint32_t size)
-      : name_(std::move(name)), base_(base), size_(size) {}
+  Peripheral() = default;
   virtual ~Peripheral() = default;
   Peripheral(const Peripheral&) = delete;
   Peripheral& operator=(const Peripheral&) = delete;
 
-  const std::string& name() const { return name_; }
-  std::uint32_t base() const { return base_; }
-  std::uint32_t size() const { return size_; }
-
-  // Register accesses, offset from base(), width 1, 2 or 4 bytes. The model
-  // first brings itself up to `now` (as advance would), then acts.
+  // Register accesses, offset from the window's base, width 1, 2 or 4
+  // bytes. The model first brings itself up to `now` (as advance would),
+  // then acts.
   virtual std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) = 0;
   virtual void write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycles now) = 0;
 
@@ -85,11 +150,6 @@ class Peripheral {
     (void)offset;
     return false;
   }
-
- private:
-  std::string name_;
-  std::uint32_t base_;
-  std::uint32_t size_;
 };
 
 }  // namespace sim

@@ -20,6 +20,10 @@ constexpr std::uint32_t kIntrUndefined = 1, kIntrSvc = 2, kIntrPrefetchAbort = 3
                         kIntrInvalidState = 18, kIntrUnaligned = 22;
 constexpr unsigned kMaxSettleRounds = 100000;
 constexpr std::uint32_t kStopPad = kCallReturn.base + 0x100;
+// The System Control Space, where the core's NVIC and SCB answer.
+constexpr const char* kScsName = "SCS";
+constexpr std::uint32_t kScsBase = 0xE000E000;
+constexpr std::uint32_t kScsSize = 0x1000;
 
 constexpr std::array<const char*, 41> kIrqNames = {
     "WDT",   "TIMER0", "TIMER1", "TIMER2", "TIMER3", "UART0", "UART1",       "UART2",       "UART3",
@@ -98,6 +102,8 @@ Board::Board(const std::filesystem::path& image, const Options& options)
       cpu_(uc_),
       memory_(std::make_unique<MemoryMap>(uc_, image_)),
       peripherals_(std::make_unique<Lpc4088Peripherals>(static_cast<IrqLines&>(*this), *memory_)),
+      nvic_(ModelContext{IrqLine{}, peripherals_->clocks(), *memory_, [] { return true; },
+                         RegisterLog{peripherals_->access_log(), kScsName, kScsBase}}),
       exceptions_(cpu_, nvic_, *memory_),
       watch_(static_cast<LoopWatch::Probe&>(*this)),
       clock_(kResetCpuHz) {
@@ -137,22 +143,24 @@ void Board::set_up_emulator() {
     output_changes_.push_back({clock_.seconds_at(c.time), c.time, Pin{c.port, c.pin}, c.level});
   });
   if (options_.fail_on_unmodelled) {
+    // Both end the run; the message says whether the firmware or the board
+    // is at fault.
     peripherals_->fail_on_unmodelled([this](const RecordedAccess& a) {
-      unmodelled_failure_ = std::string("unmodelled register ") + (a.write ? "write " : "read ") +
-                            hex(a.address) + " at pc " + hex(cpu_.pc());
+      unmodelled_failure_ = std::string(is_guest_error(a.kind) ? "firmware error: " : "unmodelled: ") +
+                            describe(a) + " at pc " + hex(cpu_.pc());
       check(uc_emu_stop(uc_), "stop the run");
     });
   }
 }
 
 void Board::map_peripherals() {
-  std::vector<Peripheral*> all = peripherals_->all();
-  all.push_back(&nvic_);
-  for (Peripheral* p : all) {
-    auto m = std::make_unique<Mapping>(Mapping{this, p, mappings_.size()});
-    check(uc_mmio_map(uc_, p->base(), p->size(), &Board::mmio_read, m.get(), &Board::mmio_write,
+  std::vector<Window> all = peripherals_->windows();
+  all.push_back({kScsName, kScsBase, kScsSize, &nvic_, true});
+  for (const Window& w : all) {
+    auto m = std::make_unique<Mapping>(Mapping{this, w, w.model, mappings_.size()});
+    check(uc_mmio_map(uc_, w.base, w.size, &Board::mmio_read, m.get(), &Board::mmio_write,
                       m.get()),
-          ("map " + p->name() + " at " + hex(p->base())).c_str());
+          ("map " + std::string(w.name) + " at " + hex(w.base)).c_str());
     mappings_.push_back(std::move(m));
   }
   events_.assign(mappings_.size(), kNever);
@@ -639,7 +647,7 @@ void Board::mmio_write(uc_engine*, std::uint64_t offset, unsigned size, std::uin
 
 std::uint32_t Board::on_read(const Mapping& m, std::uint32_t offset, unsigned size) {
   const std::uint32_t value = m.peripheral->read(offset, size, now_);
-  watch_.on_access(m.peripheral->base() + offset, value, false,
+  watch_.on_access(m.window.base + offset, value, false,
                    m.peripheral->volatile_register(offset));
   after_access(m);
   return value;
@@ -647,20 +655,13 @@ std::uint32_t Board::on_read(const Mapping& m, std::uint32_t offset, unsigned si
 
 void Board::on_write(const Mapping& m, std::uint32_t offset, unsigned size, std::uint32_t value) {
   m.peripheral->write(offset, value, size, now_);
-  watch_.on_access(m.peripheral->base() + offset, value, true, false);
+  watch_.on_access(m.window.base + offset, value, true, false);
   if (m.peripheral == &nvic_) irq_check_ = true;
   after_access(m);
   refresh_clock();
 }
 
 void Board::after_access(const Mapping& m) {
-  if (m.peripheral == &nvic_ && options_.fail_on_unmodelled &&
-      nvic_.unmodelled().size() != nvic_unmodelled_seen_) {
-    nvic_unmodelled_seen_ = nvic_.unmodelled().size();
-    unmodelled_failure_ =
-        "unmodelled register " + nvic_.unmodelled().back() + " at pc " + hex(cpu_.pc());
-    check(uc_emu_stop(uc_), "stop the run");
-  }
   const Cycles e = m.peripheral->next_event(now_);
   events_[m.index] = e;
   deadline_ = std::min(deadline_, e);
@@ -742,8 +743,7 @@ void Board::schedule(const Stimulus& s) {
 // --- loop watch probe -------------------------------------------------------------
 
 std::uint64_t Board::unmodelled_count() const {
-  return peripherals_->unmodelled_accesses().size() + peripherals_->catch_all().dropped() +
-         nvic_.unmodelled().size();
+  return peripherals_->unmodelled_accesses().size() + peripherals_->access_log().dropped();
 }
 
 void Board::save_memory() {
@@ -837,7 +837,7 @@ void Board::read(std::uint32_t address, void* out, std::size_t size) {
     const Mapping& m = mapping_at(a);
     // Whole aligned words where possible: registers are read once, as the CPU would.
     const unsigned width = (a % 4 == 0 && size - i >= 4) ? 4 : 1;
-    const std::uint32_t v = m.peripheral->read(a - m.peripheral->base(), width, now_);
+    const std::uint32_t v = m.peripheral->read(a - m.window.base, width, now_);
     std::memcpy(bytes + i, &v, width);
     after_access(m);
     i += width;
@@ -846,7 +846,7 @@ void Board::read(std::uint32_t address, void* out, std::size_t size) {
 
 const Board::Mapping& Board::mapping_at(std::uint32_t address) const {
   const auto m = std::find_if(mappings_.begin(), mappings_.end(), [address](const auto& mm) {
-    return address - mm->peripheral->base() < mm->peripheral->size();
+    return address - mm->window.base < mm->window.size;
   });
   if (m == mappings_.end()) throw std::out_of_range("nothing at " + hex(address));
   return **m;
@@ -866,7 +866,7 @@ void Board::write(std::uint32_t address, const void* in, std::size_t size) {
     const unsigned width = (a % 4 == 0 && size - i >= 4) ? 4 : 1;
     std::uint32_t v = 0;
     std::memcpy(&v, bytes + i, width);
-    m.peripheral->write(a - m.peripheral->base(), v, width, now_);
+    m.peripheral->write(a - m.window.base, v, width, now_);
     after_access(m);
     i += width;
   }

@@ -78,6 +78,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
  private:
   struct Mapping {
     Board* board;
+    Window window;
     Peripheral* peripheral;
     std::size_t index;
   };
@@ -152,9 +153,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   ElfImage image_;
   uc_engine* uc_ = nullptr;
   Cpu cpu_;
-  Nvic nvic_;
   std::unique_ptr<MemoryMap> memory_;
   std::unique_ptr<Lpc4088Peripherals> peripherals_;
+  Nvic nvic_;
   Exceptions exceptions_;
   LoopWatch watch_;
   BlockCounter counter_;
@@ -188,7 +189,6 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::optional<std::uint32_t> resume_at_;
   std::uint32_t error_stop_address_ = 0;
   std::optional<std::string> unmodelled_failure_;
-  std::size_t nvic_unmodelled_seen_ = 0;
   std::uint32_t invalid_address_ = 0;
   bool reset_failed_ = false;
 

@@ -1,16 +1,18 @@
-// The LPC4088's peripherals as one board: owns every model, lists them for the
-// core to map, derives the clocks and gives tests their handles on the pins,
-// the converter inputs, the LCD and the record of unmodelled accesses.
+// The LPC4088's peripherals as one board: the table that places every model
+// at its base address with its interrupt line and power bit, the models it
+// owns, the clocks they derive, and the tests' handles on the pins, the
+// converter inputs, the LCD and the record of accesses the board did not
+// answer.
 //
-// all() covers the whole AHB peripheral range 0x20080000-0x200BFFFF and the
-// APB ranges 0x40000000-0x400FFFFF without gaps or overlaps: every region is
-// 16 KiB-aligned (one peripheral slot), the slots nobody models are catch-all
-// windows. Offsets a model does not implement inside its own slot are recorded
-// by the catch-all too.
+// windows() covers the whole AHB peripheral range 0x20080000-0x200BFFFF and
+// the APB ranges 0x40000000-0x400FFFFF without gaps or overlaps: every window
+// is 16 KiB-aligned (one peripheral slot). The table names the slots nobody
+// models ("UART0"), so the record says whose registers the firmware touched;
+// slots the chip leaves empty are "reserved". Offsets a model does not
+// implement inside its own window are recorded too.
 #ifndef SIM_PLACA_LPC4088_PERIPHERALS_H
 #define SIM_PLACA_LPC4088_PERIPHERALS_H
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "sim/lpc4088/lcd.h"
+#include "sim/modelo/access_log.h"
 #include "sim/modelo/peripheral.h"
 
 namespace sim {
@@ -30,8 +33,6 @@ class Timer;
 class Adc;
 class Lcd;
 class Emc;
-class CatchAll;
-struct RecordedAccess;
 
 // A change of level of a GPIO pin that is an output (LED, for instance).
 struct PinChange {
@@ -41,6 +42,15 @@ struct PinChange {
   Cycles time;
 };
 using OutputListener = std::function<void(const PinChange&)>;
+
+// One window of the address map and what answers it.
+struct Window {
+  const char* name;  // "TIMER0", "UART0", "reserved"
+  std::uint32_t base;
+  std::uint32_t size;
+  Peripheral* model;  // a catch-all for a window nobody models
+  bool modelled;
+};
 
 class Lpc4088Peripherals {
  public:
@@ -53,9 +63,9 @@ class Lpc4088Peripherals {
   Lpc4088Peripherals(const Lpc4088Peripherals&) = delete;
   Lpc4088Peripherals& operator=(const Lpc4088Peripherals&) = delete;
 
-  // Every region to map, in ascending address order (models and catch-all
-  // windows). The pointers live as long as this object.
-  std::vector<Peripheral*> all() const;
+  // Every window to map, in ascending address order. The models live as
+  // long as this object.
+  const std::vector<Window>& windows() const { return windows_; }
 
   // CPU and peripheral clocks as the firmware programmed them.
   const Clocks& clocks() const;
@@ -82,10 +92,11 @@ class Lpc4088Peripherals {
   bool lcd_enabled() const;
   std::optional<Frame> lcd_frame() const;
 
-  // Accesses nobody modelled, or refused (unpowered peripheral, a setting
-  // the models do not support). With a handler set, it is called on each
-  // one as it happens (the core can stop the run there).
-  const std::vector<RecordedAccess>& unmodelled_accesses() const;
+  // The record every model and window writes to (and the interrupt
+  // controller, which the core owns). With a handler set, it is called on
+  // each access as it happens (the core can stop the run there).
+  AccessLog& access_log() { return log_; }
+  const std::vector<RecordedAccess>& unmodelled_accesses() const { return log_.records(); }
   void fail_on_unmodelled(std::function<void(const RecordedAccess&)> handler);
 
   // The models, for state queries.
@@ -97,19 +108,25 @@ class Lpc4088Peripherals {
   Adc& adc();
   Lcd& lcd();
   Emc& emc();
-  CatchAll& catch_all();
 
  private:
-  std::unique_ptr<CatchAll> catch_all_;
-  std::unique_ptr<SystemControl> system_control_;
-  std::unique_ptr<Iocon> iocon_;
-  std::unique_ptr<GpioInterrupts> gpio_interrupts_;
-  std::unique_ptr<Gpio> gpio_;
-  std::array<std::unique_ptr<Timer>, kTimers> timers_;
-  std::unique_ptr<Adc> adc_;
-  std::unique_ptr<Lcd> lcd_;
-  std::unique_ptr<Emc> emc_;
-  std::vector<std::unique_ptr<Peripheral>> windows_;
+  // The clocks handed to every model, answered by the system-control model
+  // once it exists.
+  struct SystemClocks final : Clocks {
+    const Clocks* source = nullptr;
+    std::uint32_t cpu_hz() const override { return source->cpu_hz(); }
+    std::uint32_t peripheral_hz() const override { return source->peripheral_hz(); }
+  };
+  // The `index`th model of type M in table order.
+  template <typename M>
+  M& model(unsigned index = 0) const;
+
+  AccessLog log_;
+  SystemClocks clocks_;
+  std::vector<std::unique_ptr<Peripheral>> owned_;
+  std::vector<Window> windows_;
+  std::vector<Peripheral*> settle_on_clock_change_;
+  SystemControl* system_control_ = nullptr;
 };
 
 }  // namespace sim

@@ -10,13 +10,29 @@
 namespace sim {
 namespace {
 
+// The interrupt controller alone, as the board builds it: no line of its own,
+// its record kept here.
+struct NoClocks final : Clocks {
+  std::uint32_t cpu_hz() const override { return 12'000'000; }
+  std::uint32_t peripheral_hz() const override { return 12'000'000; }
+};
+struct NoMemory final : MemoryBus {
+  bool read_memory(std::uint32_t, void*, std::size_t) const override { return false; }
+};
+ModelContext scs_context() {
+  static AccessLog log;
+  static const NoClocks clocks;
+  static const NoMemory memory;
+  return {IrqLine{}, clocks, memory, [] { return true; }, RegisterLog{log, "SCS", 0xE000E000}};
+}
+
 void enable(Nvic& nvic, unsigned irq, std::uint8_t priority) {
   nvic.write(0x400 + irq, priority, 1, 0);
   nvic.write(0x100 + 4 * (irq / 32), 1u << (irq % 32), 4, 0);
 }
 
 TEST(Nvic, TakesTheMostUrgentThenTheLowestNumber) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 3, 0x40);
   enable(nvic, 1, 0x40);
   enable(nvic, 7, 0x20);
@@ -31,7 +47,7 @@ TEST(Nvic, TakesTheMostUrgentThenTheLowestNumber) {
 }
 
 TEST(Nvic, KeepsFivePriorityBitsAndGroupsByPrigroup) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 6, 0x67);
   EXPECT_EQ(nvic.priority(kFirstIrq + 6), 0x60);
   enable(nvic, 7, 0x40);
@@ -46,7 +62,7 @@ TEST(Nvic, KeepsFivePriorityBitsAndGroupsByPrigroup) {
 }
 
 TEST(Nvic, LevelLineStaysPendingUntilDropped) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 1, 0x08);
   nvic.set_irq_line(1, true);
   EXPECT_TRUE(nvic.pending(kFirstIrq + 1));
@@ -60,7 +76,7 @@ TEST(Nvic, LevelLineStaysPendingUntilDropped) {
 }
 
 TEST(Nvic, FaultsEscalateUnlessTheirHandlerIsEnabled) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   EXPECT_EQ(nvic.route_fault(FaultKind::DataBus, 0x30000000, true, 256), kHardFault);
   EXPECT_EQ(nvic.read(0xD2C, 4, 0), 1u << 30);
   EXPECT_EQ(nvic.read(0xD38, 4, 0), 0x30000000u);

@@ -21,8 +21,9 @@ struct TimerFixture {
   FakeIrqLines irq;
   FixedClocks clocks;
   bool powered = true;
-  sim::CatchAll log;
-  Timer timer{"timer0", 0x40004000, 1, irq, clocks, [this] { return powered; }, log};
+  sim::AccessLog log;
+  Timer timer{simperif::ContextOf{log, "TIMER0", LPC_TIM0_BASE, {irq, TIMER0_IRQn}, clocks,
+                                  simperif::no_memory(), [this] { return powered; }}};
 
   void set(std::uint32_t reg, std::uint32_t value, Cycles at = 0) {
     timer.write(reg, value, 4, at);
