@@ -87,6 +87,38 @@ TEST(Board, UnmodelledAccessesAreRecordedAndCanStopTheRun) {
   EXPECT_EQ(failed, (std::vector<std::uint32_t>{0x4000C000, 0x400A0000}));
 }
 
+TEST(Board, RecordSaysWhoseWindowAndWhetherTheFirmwareErred) {
+  struct Case {
+    std::uint32_t address;
+    bool write;
+    sim::AccessKind kind;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0x4000C000, true, sim::AccessKind::kUnmodelled,
+       "write 0x00000001 to 0x4000C000 (UART0, unmodelled)"},
+      {0x40084000, false, sim::AccessKind::kUnmodelled, "read of 0x40084000 (reserved, unmodelled)"},
+      {0x40090008, false, sim::AccessKind::kUnpowered, "read of 0x40090008 (TIMER2, unpowered)"},
+      {0x40034010, true, sim::AccessKind::kReadOnly,
+       "write 0x00000001 to 0x40034010 (ADC, read-only register)"},
+  };
+  for (const Case& c : cases) {
+    BoardFixture f;
+    f.write(0x400FC0C4, 0x0408829E | (1u << 12), 0);  // the converter powered
+    if (c.write) {
+      f.write(c.address, 1, 5);
+    } else {
+      f.read(c.address, 5);
+    }
+    ASSERT_EQ(f.board.unmodelled_accesses().size(), 1u) << c.text;
+    const sim::RecordedAccess& a = f.board.unmodelled_accesses()[0];
+    EXPECT_EQ(a.kind, c.kind) << c.text;
+    EXPECT_EQ(sim::is_guest_error(a.kind), c.kind == sim::AccessKind::kUnpowered ||
+                                               c.kind == sim::AccessKind::kReadOnly);
+    EXPECT_EQ(sim::describe(a), c.text);
+  }
+}
+
 TEST(Board, TimerCountsAtTheRateOfEachMoment) {
   BoardFixture f;
   // Timer 0 counting peripheral clocks from cycle 0 at 12 MHz.
