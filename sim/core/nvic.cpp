@@ -17,7 +17,6 @@ constexpr std::uint32_t kCpuid = 0xD00, kIcsr = 0xD04, kVtor = 0xD08, kAircr = 0
                         kStir = 0xF00, kFpccr = 0xF34, kFpcar = 0xF38, kFpdscr = 0xF3C,
                         kIctr = 0x004, kSysTickRegs = 0x010, kSysTickEnd = 0x020;
 constexpr std::uint32_t kCortexM4r0p1 = 0x410FC241;
-constexpr std::uint32_t kVectKey = 0x05FA;
 
 bool in(std::uint32_t offset, std::uint32_t begin, std::uint32_t end) {
   return offset >= begin && offset < end;
@@ -26,12 +25,18 @@ bool in(std::uint32_t offset, std::uint32_t begin, std::uint32_t end) {
 // Bits of SHCSR: active flags of the system handlers and fault enables.
 struct ShcsrBit {
   unsigned exception;
-  unsigned bit;
+  std::uint32_t bit;
 };
-constexpr ShcsrBit kShcsrActive[] = {{kMemManage, 0}, {kBusFault, 1},     {kUsageFault, 3},
-                                     {kSvCall, 7},    {kDebugMonitor, 8}, {kPendSv, 10},
-                                     {kSysTick, 11}};
-constexpr std::uint32_t kMemFaultEna = 1u << 16, kBusFaultEna = 1u << 17, kUsgFaultEna = 1u << 18;
+constexpr ShcsrBit kShcsrActive[] = {
+    {kMemManage, SCB_SHCSR_MEMFAULTACT}, {kBusFault, SCB_SHCSR_BUSFAULTACT},
+    {kUsageFault, SCB_SHCSR_USGFAULTACT}, {kSvCall, SCB_SHCSR_SVCALLACT},
+    {kDebugMonitor, SCB_SHCSR_MONITORACT}, {kPendSv, SCB_SHCSR_PENDSVACT},
+    {kSysTick, SCB_SHCSR_SYSTICKACT}};
+constexpr ShcsrBit kShcsrPended[] = {
+    {kUsageFault, SCB_SHCSR_USGFAULTPENDED}, {kMemManage, SCB_SHCSR_MEMFAULTPENDED},
+    {kBusFault, SCB_SHCSR_BUSFAULTPENDED}, {kSvCall, SCB_SHCSR_SVCALLPENDED}};
+constexpr std::uint32_t kFaultEnables =
+    SCB_SHCSR_MEMFAULTENA | SCB_SHCSR_BUSFAULTENA | SCB_SHCSR_USGFAULTENA;
 
 }  // namespace
 
@@ -99,7 +104,7 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
     case kVtor:
       return vtor_;
     case kAircr:
-      return (0xFA05u << 16) | (prigroup_ << 8);
+      return SCB_AIRCR_VECTKEYSTAT | (prigroup_ << SCB_AIRCR_PRIGROUP_POS);
     case kScr:
       return scr_;
     case kCcr:
@@ -157,19 +162,19 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
   }
   switch (offset) {
     case kIcsr:
-      if (value & (1u << 31)) pend_[kNmi] = true;
-      if (value & (1u << 28)) pend_[kPendSv] = true;
-      if (value & (1u << 27)) pend_[kPendSv] = false;
-      if (value & (1u << 26)) pend_[kSysTick] = true;
-      if (value & (1u << 25)) pend_[kSysTick] = false;
+      if (value & SCB_ICSR_NMIPENDSET) pend_[kNmi] = true;
+      if (value & SCB_ICSR_PENDSVSET) pend_[kPendSv] = true;
+      if (value & SCB_ICSR_PENDSVCLR) pend_[kPendSv] = false;
+      if (value & SCB_ICSR_PENDSTSET) pend_[kSysTick] = true;
+      if (value & SCB_ICSR_PENDSTCLR) pend_[kSysTick] = false;
       return;
     case kVtor:
       vtor_ = value & 0x3FFFFF80;
       return;
     case kAircr:
-      if (value >> 16 != kVectKey) return;  // writes without the key are ignored
-      prigroup_ = (value >> 8) & 7;
-      if (value & (1u << 2)) reset_requested_ = true;
+      if ((value & 0xFFFF0000u) != SCB_AIRCR_VECTKEY) return;  // ignored without the key
+      prigroup_ = (value & SCB_AIRCR_PRIGROUP_MASK) >> SCB_AIRCR_PRIGROUP_POS;
+      if (value & SCB_AIRCR_SYSRESETREQ) reset_requested_ = true;
       return;
     case kScr:
       scr_ = value & 0x16;
@@ -178,7 +183,7 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
       ccr_ = (value & 0x31B) | 0x200;
       return;
     case kShcsr:
-      shcsr_enables_ = value & (kMemFaultEna | kBusFaultEna | kUsgFaultEna);
+      shcsr_enables_ = value & kFaultEnables;
       return;
     case kCfsr:
       cfsr_ &= ~value;
@@ -220,30 +225,29 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
 
 std::uint32_t Nvic::icsr() const {
   std::uint32_t v = current();
-  if (stack_.size() <= 1) v |= 1u << 11;  // RETTOBASE
+  if (stack_.size() <= 1) v |= SCB_ICSR_RETTOBASE;
   unsigned best = 0;
   for (unsigned e = 2; e < kExceptionCount; ++e) {
     if (pending(e) && enabled(e) && (best == 0 || sub_first(e, best))) best = e;
   }
-  v |= best << 12;
+  v |= best << SCB_ICSR_VECTPENDING_POS;
   for (unsigned irq = 0; irq < kIrqCount; ++irq) {
-    if (pending(kFirstIrq + irq)) v |= 1u << 22;
+    if (pending(kFirstIrq + irq)) v |= SCB_ICSR_ISRPENDING;
   }
-  if (pend_[kSysTick]) v |= 1u << 26;
-  if (pend_[kPendSv]) v |= 1u << 28;
-  if (pend_[kNmi]) v |= 1u << 31;
+  if (pend_[kSysTick]) v |= SCB_ICSR_PENDSTSET;
+  if (pend_[kPendSv]) v |= SCB_ICSR_PENDSVSET;
+  if (pend_[kNmi]) v |= SCB_ICSR_NMIPENDSET;
   return v;
 }
 
 std::uint32_t Nvic::shcsr() const {
   std::uint32_t v = shcsr_enables_;
   for (const auto& b : kShcsrActive) {
-    if (active_[b.exception]) v |= 1u << b.bit;
+    if (active_[b.exception]) v |= b.bit;
   }
-  if (pend_[kUsageFault]) v |= 1u << 12;
-  if (pend_[kMemManage]) v |= 1u << 13;
-  if (pend_[kBusFault]) v |= 1u << 14;
-  if (pend_[kSvCall]) v |= 1u << 15;
+  for (const auto& b : kShcsrPended) {
+    if (pend_[b.exception]) v |= b.bit;
+  }
   return v;
 }
 
@@ -264,11 +268,11 @@ bool Nvic::enabled(unsigned exception) const {
   if (exception >= kFirstIrq) return exception < kExceptionCount && enable_[exception - kFirstIrq];
   switch (exception) {
     case kMemManage:
-      return (shcsr_enables_ & kMemFaultEna) != 0;
+      return (shcsr_enables_ & SCB_SHCSR_MEMFAULTENA) != 0;
     case kBusFault:
-      return (shcsr_enables_ & kBusFaultEna) != 0;
+      return (shcsr_enables_ & SCB_SHCSR_BUSFAULTENA) != 0;
     case kUsageFault:
-      return (shcsr_enables_ & kUsgFaultEna) != 0;
+      return (shcsr_enables_ & SCB_SHCSR_USGFAULTENA) != 0;
     case kNmi:
     case kHardFault:
     case kSvCall:
@@ -357,22 +361,22 @@ unsigned Nvic::route_fault(FaultKind kind, std::uint32_t address, bool address_v
                            int current_execution_priority) {
   const auto bits = static_cast<std::uint32_t>(kind);
   unsigned handler = kUsageFault;
-  if (bits & 0xFF)
+  if (bits & SCB_CFSR_MEMFAULTSR_MASK)
     handler = kMemManage;
-  else if (bits & 0xFF00)
+  else if (bits & SCB_CFSR_BUSFAULTSR_MASK)
     handler = kBusFault;
   cfsr_ |= bits;
   if (address_valid && handler == kBusFault) {
     bfar_ = address;
-    cfsr_ |= 1u << 15;  // BFARVALID
+    cfsr_ |= SCB_CFSR_BFARVALID;
   }
   if (address_valid && handler == kMemManage) {
     mmfar_ = address;
-    cfsr_ |= 1u << 7;  // MMARVALID
+    cfsr_ |= SCB_CFSR_MMARVALID;
   }
   if (enabled(handler) && group_priority(handler) < current_execution_priority) return handler;
   if (current_execution_priority <= -1) return 0;  // lockup
-  hfsr_ |= 1u << 30;                               // FORCED
+  hfsr_ |= SCB_HFSR_FORCED;
   return kHardFault;
 }
 
@@ -380,19 +384,19 @@ unsigned Nvic::escalate(unsigned exception, int current_execution_priority) {
   if (enabled(exception) && group_priority(exception) < current_execution_priority)
     return exception;
   if (current_execution_priority <= -1) return 0;
-  hfsr_ |= 1u << 30;  // FORCED
+  hfsr_ |= SCB_HFSR_FORCED;
   return kHardFault;
 }
 
 unsigned Nvic::debug_event(int current_execution_priority) {
   if (current_execution_priority <= -1) return 0;
-  hfsr_ |= 1u << 31;  // DEBUGEVT
+  hfsr_ |= SCB_HFSR_DEBUGEVT;
   return kHardFault;
 }
 
 unsigned Nvic::vector_fault(int current_execution_priority) {
   if (current_execution_priority <= -1) return 0;
-  hfsr_ |= 1u << 1;  // VECTTBL
+  hfsr_ |= SCB_HFSR_VECTTBL;
   return kHardFault;
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "board/chip/nucleo_cm4.h"
 #include "sim/modelo/access_log.h"
 #include "sim/modelo/peripheral.h"
 
@@ -34,15 +35,15 @@ inline constexpr unsigned kExceptionCount = kFirstIrq + kIrqCount;
 
 // Fault status bits (CFSR), set when the core raises a fault.
 enum class FaultKind : std::uint32_t {
-  InstructionAccess = 1u << 0,  // MemManage IACCVIOL: execution from a bad address
-  DataBus = 1u << 9,            // BusFault PRECISERR (BFAR valid)
-  InstructionBus = 1u << 8,     // BusFault IBUSERR
-  UndefinedInstruction = 1u << 16,
-  InvalidState = 1u << 17,  // UsageFault INVSTATE (Thumb bit clear)
-  InvalidPc = 1u << 18,     // UsageFault INVPC (bad EXC_RETURN)
-  NoCoprocessor = 1u << 19,
-  Unaligned = 1u << 24,
-  DivideByZero = 1u << 25,
+  InstructionAccess = SCB_CFSR_IACCVIOL,  // MemManage: execution from a bad address
+  DataBus = SCB_CFSR_PRECISERR,           // BusFault, BFAR valid
+  InstructionBus = SCB_CFSR_IBUSERR,
+  UndefinedInstruction = SCB_CFSR_UNDEFINSTR,
+  InvalidState = SCB_CFSR_INVSTATE,  // Thumb bit clear
+  InvalidPc = SCB_CFSR_INVPC,        // bad EXC_RETURN
+  NoCoprocessor = SCB_CFSR_NOCP,
+  Unaligned = SCB_CFSR_UNALIGNED,
+  DivideByZero = SCB_CFSR_DIVBYZERO,
 };
 
 class Nvic final : public Peripheral, public IrqLines {

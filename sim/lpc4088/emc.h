@@ -1,6 +1,7 @@
 // External memory controller registers (the first 4 KiB of its window): a register
 // file, enough for an SDRAM set-up to run; the status register reads 0 (never
-// busy). The SDRAM itself is memory the core maps.
+// busy). The SDRAM itself is memory the core maps. Not modelled: its PCONP
+// bit, the SDRAM timing and modes (any set-up works).
 #ifndef SIM_LPC4088_EMC_H
 #define SIM_LPC4088_EMC_H
 

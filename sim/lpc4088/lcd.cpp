@@ -1,5 +1,7 @@
 #include "sim/lpc4088/lcd.h"
 
+#include "board/chip/lpc4088_lcd.h"
+
 namespace sim {
 
 Lcd::Lcd(const ModelContext& context) : memory_(context.memory), log_(context.log) {}
@@ -36,7 +38,7 @@ void Lcd::write(std::uint32_t offset, std::uint32_t value, unsigned width, Cycle
 }
 
 bool Lcd::enabled() const {
-  const std::uint32_t on = kCtrlEnable | kCtrlPower;
+  const std::uint32_t on = LCD_CTRL_EN | LCD_CTRL_PWR;
   return (control() & on) == on;
 }
 

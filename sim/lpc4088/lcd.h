@@ -2,7 +2,8 @@
 // control and cursor registers are a register file (no interrupts are ever
 // raised; UPCURR/LPCURR read the base addresses). The frame is read from
 // target memory at UPBASE as 480 x 272 little-endian RGB565 half-words,
-// whatever CTRL's pixel format says.
+// whatever CTRL's pixel format says. Not modelled: its PCONP bit (the
+// registers answer unpowered), the DMA timing, interrupts.
 #ifndef SIM_LPC4088_LCD_H
 #define SIM_LPC4088_LCD_H
 
@@ -37,8 +38,6 @@ class Lcd final : public Peripheral {
   static constexpr std::uint32_t kUpCurr = 0x02C;
   static constexpr std::uint32_t kLpCurr = 0x030;
 
-  static constexpr std::uint32_t kCtrlEnable = 1u << 0;
-  static constexpr std::uint32_t kCtrlPower = 1u << 11;
 
   explicit Lcd(const ModelContext& context);
 

@@ -2,10 +2,16 @@
 
 #include <utility>
 
+#include "board/chip/lpc4088.h"
+
 namespace sim {
 namespace {
 
-constexpr std::uint32_t kPconpReset = 0x0408829E;  // timers 0/1, UARTs 0/1, I2C, RTC, GPIO
+constexpr std::uint32_t kPconpReset =
+    LPC_SC_PCONP_PCTIM0 | LPC_SC_PCONP_PCTIM1 | LPC_SC_PCONP_PCUART0 | LPC_SC_PCONP_PCUART1 |
+    LPC_SC_PCONP_PCI2C0 | LPC_SC_PCONP_PCRTC | LPC_SC_PCONP_PCGPIO | LPC_SC_PCONP_PCI2C1 |
+    LPC_SC_PCONP_PCI2C2;
+static_assert(kPconpReset == 0x0408829E);
 constexpr std::uint32_t kFlashCfgReset = 0x503A;
 constexpr std::uint32_t kPboost = 0x1B0;
 constexpr std::uint32_t kRsid = 0x180;

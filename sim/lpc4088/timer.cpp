@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <utility>
 
+#include "board/chip/lpc4088.h"
+
 namespace sim {
 namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
-constexpr std::uint32_t kTcrEnable = 1u << 0;
-constexpr std::uint32_t kTcrReset = 1u << 1;
 constexpr unsigned kMatchChannels = 4;
 
-unsigned match_actions(std::uint32_t mcr, unsigned n) { return (mcr >> (3 * n)) & 7u; }
+// Whether match register n has any action in MCR.
+bool match_acts(std::uint32_t mcr, unsigned n) {
+  return (mcr & (LPC_TIM_MCR_MRI(n) | LPC_TIM_MCR_MRR(n) | LPC_TIM_MCR_MRS(n))) != 0;
+}
 unsigned external_action(std::uint32_t emr, unsigned n) { return (emr >> (4 + 2 * n)) & 3u; }
 
 }  // namespace
@@ -24,7 +27,7 @@ Timer::Timer(const ModelContext& context)
       log_(context.log) {}
 
 bool Timer::counting() const {
-  return (regs_.tcr & kTcrEnable) && !(regs_.tcr & kTcrReset) && (regs_.ctcr & 3u) == 0 &&
+  return (regs_.tcr & LPC_TIM_TCR_CEN) && !(regs_.tcr & LPC_TIM_TCR_CRST) && (regs_.ctcr & 3u) == 0 &&
          powered_() && clocks_.cpu_hz() != 0 && clocks_.peripheral_hz() != 0;
 }
 
@@ -133,7 +136,7 @@ Timer::Ticks Timer::ticks_to_first_edge() const {
 std::int64_t Timer::periods_to_match() const {
   std::int64_t best = -1;
   for (unsigned n = 0; n < kMatchChannels; ++n) {
-    if (match_actions(regs_.mcr, n) == 0 && external_action(regs_.emr, n) == 0) continue;
+    if (!match_acts(regs_.mcr, n) && external_action(regs_.emr, n) == 0) continue;
     const std::int64_t distance = static_cast<std::uint32_t>(regs_.mr[n] - regs_.tc);
     if (best < 0 || distance < best) best = distance;
   }
@@ -147,10 +150,9 @@ void Timer::match() {
   bool stop = false;
   for (unsigned n = 0; n < kMatchChannels; ++n) {
     if (regs_.mr[n] != value) continue;
-    const unsigned actions = match_actions(regs_.mcr, n);
-    if (actions & 1u) regs_.ir |= 1u << n;
-    reset = reset || (actions & 2u);
-    stop = stop || (actions & 4u);
+    if (regs_.mcr & LPC_TIM_MCR_MRI(n)) regs_.ir |= LPC_TIM_IR_MR(n);
+    reset = reset || (regs_.mcr & LPC_TIM_MCR_MRR(n)) != 0;
+    stop = stop || (regs_.mcr & LPC_TIM_MCR_MRS(n)) != 0;
     const std::uint32_t bit = 1u << n;
     switch (external_action(regs_.emr, n)) {
       case 1:
@@ -167,7 +169,7 @@ void Timer::match() {
     }
   }
   regs_.tc = reset ? 0 : (stop ? value : value + 1);
-  if (stop) regs_.tcr &= ~kTcrEnable;
+  if (stop) regs_.tcr &= ~LPC_TIM_TCR_CEN;
   update_irq();
 }
 
@@ -213,7 +215,7 @@ void Timer::register_write(std::uint32_t offset, std::uint32_t value, Cycles now
       break;
     case kTcr:
       regs_.tcr = value & 3u;
-      if (regs_.tcr & kTcrReset) regs_.tc = regs_.pc = 0;
+      if (regs_.tcr & LPC_TIM_TCR_CRST) regs_.tc = regs_.pc = 0;
       break;
     case kTc:
       regs_.tc = value;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "board/chip/nucleo_cm4.h"
 #include "sim/modelo/access_log.h"
 
 namespace sim {
@@ -22,7 +23,7 @@ constexpr unsigned kMaxSettleRounds = 100000;
 constexpr std::uint32_t kStopPad = kCallReturn.base + 0x100;
 // The System Control Space, where the core's NVIC and SCB answer.
 constexpr const char* kScsName = "SCS";
-constexpr std::uint32_t kScsBase = 0xE000E000;
+constexpr std::uint32_t kScsBase = SCS_BASE;
 constexpr std::uint32_t kScsSize = 0x1000;
 
 constexpr std::array<const char*, 41> kIrqNames = {

@@ -44,9 +44,9 @@ TEST(Lcd, EnabledNeedsBothEnableAndPowerBits) {
   Lcd lcd(simperif::ContextOf{log, "LCD", LPC_LCD_BASE, {}, simperif::reset_clocks(), memory});
   const std::pair<std::uint32_t, bool> cases[] = {
       {0, false},
-      {Lcd::kCtrlEnable, false},
-      {Lcd::kCtrlPower, false},
-      {Lcd::kCtrlEnable | Lcd::kCtrlPower | (6u << 1) | (1u << 5), true}};
+      {LCD_CTRL_EN, false},
+      {LCD_CTRL_PWR, false},
+      {LCD_CTRL_EN | LCD_CTRL_PWR | (6u << 1) | (1u << 5), true}};
   for (const auto& [ctrl, enabled] : cases) {
     lcd.write(Lcd::kCtrl, ctrl, 4, 0);
     EXPECT_EQ(lcd.enabled(), enabled) << std::hex << ctrl;
