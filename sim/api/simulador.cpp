@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "sim/placa/board.h"
-#include "sim/lpc4088/lcd.h"
 #include "sim/api/png_writer.h"
 #include "sim/api/text_reader.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/placa/board.h"
 
 namespace sim {
 namespace {

@@ -28,13 +28,14 @@ struct ShcsrBit {
   std::uint32_t bit;
 };
 constexpr ShcsrBit kShcsrActive[] = {
-    {kMemManage, SCB_SHCSR_MEMFAULTACT}, {kBusFault, SCB_SHCSR_BUSFAULTACT},
-    {kUsageFault, SCB_SHCSR_USGFAULTACT}, {kSvCall, SCB_SHCSR_SVCALLACT},
+    {kMemManage, SCB_SHCSR_MEMFAULTACT},   {kBusFault, SCB_SHCSR_BUSFAULTACT},
+    {kUsageFault, SCB_SHCSR_USGFAULTACT},  {kSvCall, SCB_SHCSR_SVCALLACT},
     {kDebugMonitor, SCB_SHCSR_MONITORACT}, {kPendSv, SCB_SHCSR_PENDSVACT},
     {kSysTick, SCB_SHCSR_SYSTICKACT}};
-constexpr ShcsrBit kShcsrPended[] = {
-    {kUsageFault, SCB_SHCSR_USGFAULTPENDED}, {kMemManage, SCB_SHCSR_MEMFAULTPENDED},
-    {kBusFault, SCB_SHCSR_BUSFAULTPENDED}, {kSvCall, SCB_SHCSR_SVCALLPENDED}};
+constexpr ShcsrBit kShcsrPended[] = {{kUsageFault, SCB_SHCSR_USGFAULTPENDED},
+                                     {kMemManage, SCB_SHCSR_MEMFAULTPENDED},
+                                     {kBusFault, SCB_SHCSR_BUSFAULTPENDED},
+                                     {kSvCall, SCB_SHCSR_SVCALLPENDED}};
 constexpr std::uint32_t kFaultEnables =
     SCB_SHCSR_MEMFAULTENA | SCB_SHCSR_BUSFAULTENA | SCB_SHCSR_USGFAULTENA;
 

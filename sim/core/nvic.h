@@ -103,7 +103,6 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t hfsr() const { return hfsr_; }
   bool reset_requested() const { return reset_requested_; }
 
-
  private:
   std::uint32_t read_word(std::uint32_t offset);
   void write_word(std::uint32_t offset, std::uint32_t value);

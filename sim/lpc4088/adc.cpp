@@ -21,10 +21,7 @@ bool is_data_register(std::uint32_t offset) {
 }  // namespace
 
 Adc::Adc(const ModelContext& context)
-    : irq_(context.irq),
-      clocks_(context.clocks),
-      powered_(context.powered),
-      log_(context.log) {}
+    : irq_(context.irq), clocks_(context.clocks), powered_(context.powered), log_(context.log) {}
 
 std::uint32_t Adc::result_for(double volts) {
   if (!(volts > 0.0)) return 0;  // negative or NaN

@@ -38,7 +38,6 @@ class Lcd final : public Peripheral {
   static constexpr std::uint32_t kUpCurr = 0x02C;
   static constexpr std::uint32_t kLpCurr = 0x030;
 
-
   explicit Lcd(const ModelContext& context);
 
   std::uint32_t read(std::uint32_t offset, unsigned width, Cycles now) override;

@@ -21,14 +21,12 @@ unsigned external_action(std::uint32_t emr, unsigned n) { return (emr >> (4 + 2 
 }  // namespace
 
 Timer::Timer(const ModelContext& context)
-    : irq_(context.irq),
-      clocks_(context.clocks),
-      powered_(context.powered),
-      log_(context.log) {}
+    : irq_(context.irq), clocks_(context.clocks), powered_(context.powered), log_(context.log) {}
 
 bool Timer::counting() const {
-  return (regs_.tcr & LPC_TIM_TCR_CEN) && !(regs_.tcr & LPC_TIM_TCR_CRST) && (regs_.ctcr & 3u) == 0 &&
-         powered_() && clocks_.cpu_hz() != 0 && clocks_.peripheral_hz() != 0;
+  return (regs_.tcr & LPC_TIM_TCR_CEN) && !(regs_.tcr & LPC_TIM_TCR_CRST) &&
+         (regs_.ctcr & 3u) == 0 && powered_() && clocks_.cpu_hz() != 0 &&
+         clocks_.peripheral_hz() != 0;
 }
 
 std::uint32_t Timer::read(std::uint32_t offset, unsigned width, Cycles now) {

@@ -49,7 +49,8 @@ uc_engine* open_emulator() {
 
 void check(uc_err error, const char* what) {
   if (error != UC_ERR_OK) {
-    throw std::runtime_error(std::string("CPU emulator: cannot ") + what + ": " + uc_strerror(error));
+    throw std::runtime_error(std::string("CPU emulator: cannot ") + what + ": " +
+                             uc_strerror(error));
   }
 }
 
@@ -147,8 +148,9 @@ void Board::set_up_emulator() {
     // Both end the run; the message says whether the firmware or the board
     // is at fault.
     peripherals_->fail_on_unmodelled([this](const RecordedAccess& a) {
-      unmodelled_failure_ = std::string(is_guest_error(a.kind) ? "firmware error: " : "unmodelled: ") +
-                            describe(a) + " at pc " + hex(cpu_.pc());
+      unmodelled_failure_ =
+          std::string(is_guest_error(a.kind) ? "firmware error: " : "unmodelled: ") + describe(a) +
+          " at pc " + hex(cpu_.pc());
       check(uc_emu_stop(uc_), "stop the run");
     });
   }
@@ -159,8 +161,7 @@ void Board::map_peripherals() {
   all.push_back({kScsName, kScsBase, kScsSize, &nvic_, true});
   for (const Window& w : all) {
     auto m = std::make_unique<Mapping>(Mapping{this, w, w.model, mappings_.size()});
-    check(uc_mmio_map(uc_, w.base, w.size, &Board::mmio_read, m.get(), &Board::mmio_write,
-                      m.get()),
+    check(uc_mmio_map(uc_, w.base, w.size, &Board::mmio_read, m.get(), &Board::mmio_write, m.get()),
           ("map " + std::string(w.name) + " at " + hex(w.base)).c_str());
     mappings_.push_back(std::move(m));
   }
@@ -384,8 +385,7 @@ bool Board::enter_exception(unsigned exception, std::uint32_t return_address) {
   return after_entry(exception, exceptions_.enter(exception, return_address), return_address);
 }
 
-bool Board::after_entry(unsigned exception, Exceptions::Entry entry,
-                        std::uint32_t return_address) {
+bool Board::after_entry(unsigned exception, Exceptions::Entry entry, std::uint32_t return_address) {
   switch (entry) {
     case Exceptions::Entry::Taken:
       break;
@@ -404,8 +404,8 @@ bool Board::after_entry(unsigned exception, Exceptions::Entry entry,
       // The core cannot fetch the handler's address: a HardFault (VECTTBL),
       // and a lockup when that vector cannot be fetched either.
       const std::uint32_t slot = nvic_.vtor() + 4 * exception;
-      std::string what = "vector table fetch failed for " + exception_name(exception) + " at " +
-                         hex(slot);
+      std::string what =
+          "vector table fetch failed for " + exception_name(exception) + " at " + hex(slot);
       if (exception != kHardFault && nvic_.vector_fault(exceptions_.execution_priority()) != 0) {
         const Exceptions::Entry hard = exceptions_.enter_after_vector_fault(kHardFault);
         if (hard != Exceptions::Entry::VectorFailed) {
@@ -648,8 +648,7 @@ void Board::mmio_write(uc_engine*, std::uint64_t offset, unsigned size, std::uin
 
 std::uint32_t Board::on_read(const Mapping& m, std::uint32_t offset, unsigned size) {
   const std::uint32_t value = m.peripheral->read(offset, size, now_);
-  watch_.on_access(m.window.base + offset, value, false,
-                   m.peripheral->volatile_register(offset));
+  watch_.on_access(m.window.base + offset, value, false, m.peripheral->volatile_register(offset));
   after_access(m);
   return value;
 }

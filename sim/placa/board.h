@@ -24,9 +24,9 @@
 #include "sim/core/elf_image.h"
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
-#include "sim/placa/lpc4088_peripherals.h"
 #include "sim/core/memory_map.h"
 #include "sim/core/nvic.h"
+#include "sim/placa/lpc4088_peripherals.h"
 #include "sim/placa/results.h"
 
 namespace sim {

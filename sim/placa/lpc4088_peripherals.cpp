@@ -187,9 +187,7 @@ void Lpc4088Peripherals::set_adc_voltage(unsigned channel, double volts) {
   adc().set_voltage(channel, volts);
 }
 
-std::uint32_t Lpc4088Peripherals::lcd_frame_address() const {
-  return model<Lcd>().frame_address();
-}
+std::uint32_t Lpc4088Peripherals::lcd_frame_address() const { return model<Lcd>().frame_address(); }
 bool Lpc4088Peripherals::lcd_enabled() const { return model<Lcd>().enabled(); }
 std::optional<Frame> Lpc4088Peripherals::lcd_frame() const { return model<Lcd>().capture(); }
 

@@ -23,8 +23,8 @@ Pin Pin::parse(const std::string& text) {
   std::string_view t = text;
   if (!t.empty() && std::toupper(static_cast<unsigned char>(t.front())) == 'P') t.remove_prefix(1);
   const auto dot = t.find('.');
-  const auto port = dot == std::string_view::npos ? std::nullopt
-                                                  : host::parse_unsigned(t.substr(0, dot), 5);
+  const auto port =
+      dot == std::string_view::npos ? std::nullopt : host::parse_unsigned(t.substr(0, dot), 5);
   const auto bit = port ? host::parse_unsigned(t.substr(dot + 1), 31) : std::nullopt;
   if (!port || !bit) throw std::invalid_argument("not a pin: " + text);
   return Pin{static_cast<unsigned>(*port), static_cast<unsigned>(*bit)};

@@ -19,8 +19,10 @@ struct AdcFixture {
   simperif::FixedClocks clocks;
   bool powered = true;
   sim::AccessLog log;
-  Adc adc{simperif::ContextOf{log, "ADC", LPC_ADC_BASE, {irq, ADC_IRQn}, clocks, simperif::no_memory(),
-                              [this] { return powered; }}};
+  Adc adc{simperif::ContextOf{
+      log, "ADC", LPC_ADC_BASE, {irq, ADC_IRQn}, clocks, simperif::no_memory(), [this] {
+        return powered;
+      }}};
 
   // What the driver's conversion does: divider 4 (12 MHz), channel, start.
   void start(unsigned channel, sim::Cycles at) {

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "sim/lpc4088/adc.h"
-#include "sim/modelo/access_log.h"
 #include "sim/lpc4088/gpio_interrupts.h"
 #include "sim/lpc4088/system_control.h"
 #include "sim/lpc4088/timer.h"
+#include "sim/modelo/access_log.h"
 #include "tests/simperif/fakes.h"
 
 namespace {
@@ -57,17 +57,11 @@ TEST(Board, RegionsTileThePeripheralRangesInSlots) {
   }
   EXPECT_EQ(ahb, 0x40000u);
   EXPECT_EQ(apb, 0x100000u);
-  const std::map<std::string, std::uint32_t> expected = {{"SC", 0x400FC000},
-                                                         {"IOCON", 0x4002C000},
-                                                         {"GPIOINT", 0x40028000},
-                                                         {"GPIO", 0x20098000},
-                                                         {"ADC", 0x40034000},
-                                                         {"LCD", 0x20088000},
-                                                         {"EMC", 0x2009C000},
-                                                         {"TIMER0", 0x40004000},
-                                                         {"TIMER1", 0x40008000},
-                                                         {"TIMER2", 0x40090000},
-                                                         {"TIMER3", 0x40094000}};
+  const std::map<std::string, std::uint32_t> expected = {
+      {"SC", 0x400FC000},     {"IOCON", 0x4002C000},  {"GPIOINT", 0x40028000},
+      {"GPIO", 0x20098000},   {"ADC", 0x40034000},    {"LCD", 0x20088000},
+      {"EMC", 0x2009C000},    {"TIMER0", 0x40004000}, {"TIMER1", 0x40008000},
+      {"TIMER2", 0x40090000}, {"TIMER3", 0x40094000}};
   EXPECT_EQ(models, expected);
 }
 
@@ -97,7 +91,8 @@ TEST(Board, RecordSaysWhoseWindowAndWhetherTheFirmwareErred) {
   const Case cases[] = {
       {0x4000C000, true, sim::AccessKind::kUnmodelled,
        "write 0x00000001 to 0x4000C000 (UART0, unmodelled)"},
-      {0x40084000, false, sim::AccessKind::kUnmodelled, "read of 0x40084000 (reserved, unmodelled)"},
+      {0x40084000, false, sim::AccessKind::kUnmodelled,
+       "read of 0x40084000 (reserved, unmodelled)"},
       {0x40090008, false, sim::AccessKind::kUnpowered, "read of 0x40090008 (TIMER2, unpowered)"},
       {0x40034010, true, sim::AccessKind::kReadOnly,
        "write 0x00000001 to 0x40034010 (ADC, read-only register)"},
@@ -113,8 +108,8 @@ TEST(Board, RecordSaysWhoseWindowAndWhetherTheFirmwareErred) {
     ASSERT_EQ(f.board.unmodelled_accesses().size(), 1u) << c.text;
     const sim::RecordedAccess& a = f.board.unmodelled_accesses()[0];
     EXPECT_EQ(a.kind, c.kind) << c.text;
-    EXPECT_EQ(sim::is_guest_error(a.kind), c.kind == sim::AccessKind::kUnpowered ||
-                                               c.kind == sim::AccessKind::kReadOnly);
+    EXPECT_EQ(sim::is_guest_error(a.kind),
+              c.kind == sim::AccessKind::kUnpowered || c.kind == sim::AccessKind::kReadOnly);
     EXPECT_EQ(sim::describe(a), c.text);
   }
 }

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "board/chip/lpc4088.h"
+#include "sim/api/simulador.h"
+#include "sim/api/text_reader.h"
 #include "sim/lpc4088/adc.h"
-#include "sim/placa/board.h"
 #include "sim/lpc4088/iocon.h"
 #include "sim/lpc4088/lcd.h"
 #include "sim/lpc4088/system_control.h"
-#include "sim/api/simulador.h"
-#include "sim/api/text_reader.h"
+#include "sim/placa/board.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/lpc4088/lcd.h"
+#include "board/chip/lpc4088_lcd.h"
 #include "sim/api/png_writer.h"
 #include "sim/api/text_reader.h"
-#include "board/chip/lpc4088_lcd.h"
+#include "sim/lpc4088/lcd.h"
 #include "tests/simperif/fakes.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // catch-all's bounded record.
 #include <gtest/gtest.h>
 
-#include "sim/modelo/access_log.h"
 #include "sim/lpc4088/emc.h"
 #include "sim/lpc4088/iocon.h"
+#include "sim/modelo/access_log.h"
 #include "tests/simperif/fakes.h"
 
 namespace {

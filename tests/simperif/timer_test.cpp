@@ -22,8 +22,10 @@ struct TimerFixture {
   FixedClocks clocks;
   bool powered = true;
   sim::AccessLog log;
-  Timer timer{simperif::ContextOf{log, "TIMER0", LPC_TIM0_BASE, {irq, TIMER0_IRQn}, clocks,
-                                  simperif::no_memory(), [this] { return powered; }}};
+  Timer timer{simperif::ContextOf{
+      log, "TIMER0", LPC_TIM0_BASE, {irq, TIMER0_IRQn}, clocks, simperif::no_memory(), [this] {
+        return powered;
+      }}};
 
   void set(std::uint32_t reg, std::uint32_t value, Cycles at = 0) {
     timer.write(reg, value, 4, at);
