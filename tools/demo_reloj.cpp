@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/output_check.h"
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 

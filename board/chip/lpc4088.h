@@ -130,6 +130,16 @@ typedef struct {
   volatile uint32_t CTCR;  // count control: timer or counter mode
 } LPC_TIM_TypeDef;
 
+// TCR: the counter runs while CEN is set; CRST holds TC and PC at 0.
+#define LPC_TIM_TCR_CEN (1u << 0)
+#define LPC_TIM_TCR_CRST (1u << 1)
+// MCR: three actions per match register n: interrupt, reset TC, stop.
+#define LPC_TIM_MCR_MRI(n) (1u << (3 * (n)))
+#define LPC_TIM_MCR_MRR(n) (1u << (3 * (n) + 1))
+#define LPC_TIM_MCR_MRS(n) (1u << (3 * (n) + 2))
+// IR: one flag per match register n; writing 1 clears it.
+#define LPC_TIM_IR_MR(n) (1u << (n))
+
 static_assert(offsetof(LPC_TIM_TypeDef, IR) == 0x00, "TIM IR");
 static_assert(offsetof(LPC_TIM_TypeDef, TCR) == 0x04, "TIM TCR");
 static_assert(offsetof(LPC_TIM_TypeDef, TC) == 0x08, "TIM TC");
@@ -259,11 +269,17 @@ static_assert(offsetof(LPC_SC_TypeDef, EMCCAL) == 0x1E0, "SC EMCCAL");
 #define LPC_SC_PCONP_PCLCD (1u << 0)
 #define LPC_SC_PCONP_PCTIM0 (1u << 1)
 #define LPC_SC_PCONP_PCTIM1 (1u << 2)
+#define LPC_SC_PCONP_PCUART0 (1u << 3)
+#define LPC_SC_PCONP_PCUART1 (1u << 4)
+#define LPC_SC_PCONP_PCI2C0 (1u << 7)
+#define LPC_SC_PCONP_PCRTC (1u << 9)
 #define LPC_SC_PCONP_PCEMC (1u << 11)
 #define LPC_SC_PCONP_PCADC (1u << 12)
 #define LPC_SC_PCONP_PCGPIO (1u << 15)
+#define LPC_SC_PCONP_PCI2C1 (1u << 19)
 #define LPC_SC_PCONP_PCTIM2 (1u << 22)
 #define LPC_SC_PCONP_PCTIM3 (1u << 23)
+#define LPC_SC_PCONP_PCI2C2 (1u << 26)
 
 // Pin configuration: one register per pin, P[port][pin]; bits 2..0 select
 // the pin's function, the others its electrical mode. Port 5 has pins 0 to 4.

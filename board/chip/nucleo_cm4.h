@@ -82,6 +82,60 @@ static_assert(offsetof(SCB_Type, CPACR) == 0x88, "SCB CPACR");
 
 #define SCB_CPACR_CP10_CP11_COMPLETO (0xFUL << 20)  // full access to the FPU
 
+// ICSR: pending state of the system exceptions, and what is active or due.
+#define SCB_ICSR_NMIPENDSET (1UL << 31)
+#define SCB_ICSR_PENDSVSET (1UL << 28)
+#define SCB_ICSR_PENDSVCLR (1UL << 27)
+#define SCB_ICSR_PENDSTSET (1UL << 26)
+#define SCB_ICSR_PENDSTCLR (1UL << 25)
+#define SCB_ICSR_ISRPENDING (1UL << 22)   // some device interrupt is pending
+#define SCB_ICSR_VECTPENDING_POS 12       // the most urgent pending exception
+#define SCB_ICSR_RETTOBASE (1UL << 11)    // at most one exception active
+#define SCB_ICSR_VECTACTIVE_MASK 0x1FFUL  // the active exception (IPSR)
+
+// AIRCR: a write takes effect only with the key in the top half.
+#define SCB_AIRCR_VECTKEY (0x05FAUL << 16)
+#define SCB_AIRCR_VECTKEYSTAT (0xFA05UL << 16)  // what a read shows there
+#define SCB_AIRCR_PRIGROUP_POS 8
+#define SCB_AIRCR_PRIGROUP_MASK (7UL << 8)
+#define SCB_AIRCR_SYSRESETREQ (1UL << 2)
+
+// SHCSR: active and pending flags of the system handlers, fault enables.
+#define SCB_SHCSR_MEMFAULTACT (1UL << 0)
+#define SCB_SHCSR_BUSFAULTACT (1UL << 1)
+#define SCB_SHCSR_USGFAULTACT (1UL << 3)
+#define SCB_SHCSR_SVCALLACT (1UL << 7)
+#define SCB_SHCSR_MONITORACT (1UL << 8)
+#define SCB_SHCSR_PENDSVACT (1UL << 10)
+#define SCB_SHCSR_SYSTICKACT (1UL << 11)
+#define SCB_SHCSR_USGFAULTPENDED (1UL << 12)
+#define SCB_SHCSR_MEMFAULTPENDED (1UL << 13)
+#define SCB_SHCSR_BUSFAULTPENDED (1UL << 14)
+#define SCB_SHCSR_SVCALLPENDED (1UL << 15)
+#define SCB_SHCSR_MEMFAULTENA (1UL << 16)
+#define SCB_SHCSR_BUSFAULTENA (1UL << 17)
+#define SCB_SHCSR_USGFAULTENA (1UL << 18)
+
+// CFSR: MemManage (bits 0-7), BusFault (8-15) and UsageFault (16-31) status.
+#define SCB_CFSR_IACCVIOL (1UL << 0)
+#define SCB_CFSR_MMARVALID (1UL << 7)
+#define SCB_CFSR_IBUSERR (1UL << 8)
+#define SCB_CFSR_PRECISERR (1UL << 9)
+#define SCB_CFSR_BFARVALID (1UL << 15)
+#define SCB_CFSR_UNDEFINSTR (1UL << 16)
+#define SCB_CFSR_INVSTATE (1UL << 17)
+#define SCB_CFSR_INVPC (1UL << 18)
+#define SCB_CFSR_NOCP (1UL << 19)
+#define SCB_CFSR_UNALIGNED (1UL << 24)
+#define SCB_CFSR_DIVBYZERO (1UL << 25)
+#define SCB_CFSR_MEMFAULTSR_MASK 0x000000FFUL
+#define SCB_CFSR_BUSFAULTSR_MASK 0x0000FF00UL
+
+// HFSR: why a HardFault was taken.
+#define SCB_HFSR_VECTTBL (1UL << 1)
+#define SCB_HFSR_FORCED (1UL << 30)
+#define SCB_HFSR_DEBUGEVT (1UL << 31)
+
 // Device interrupts (IRQn >= 0): word IRQn / 32, bit IRQn % 32 of each set.
 #define NVIC_PALABRA(IRQn) (((uint32_t)(IRQn)) >> 5)
 #define NVIC_BIT(IRQn) (1UL << (((uint32_t)(IRQn)) & 0x1FUL))

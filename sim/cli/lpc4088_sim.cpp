@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
-#include "elf_image.h"
 #include "host/output_check.h"
-#include "simulador.h"
+#include "sim/api/simulador.h"
+#include "sim/cli/options.h"
+#include "sim/core/elf_image.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/options.h"
+#include "sim/cli/options.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "imagenes.h"
+#include "tests/simcore/imagenes.h"
 
 namespace sim {
 namespace {

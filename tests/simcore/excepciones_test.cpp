@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "imagenes.h"
+#include "tests/simcore/imagenes.h"
 
 namespace sim {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 inline std::filesystem::path sim_image(const std::string& name) {
   return std::filesystem::path(SIM_IMAGES) / ("sim_" + name + ".elf");

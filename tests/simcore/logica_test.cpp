@@ -5,13 +5,29 @@
 #include <cmath>
 #include <random>
 
-#include "cli/options.h"
-#include "clock_history.h"
-#include "code_scan.h"
-#include "nvic.h"
+#include "sim/cli/options.h"
+#include "sim/core/clock_history.h"
+#include "sim/core/code_scan.h"
+#include "sim/core/nvic.h"
 
 namespace sim {
 namespace {
+
+// The interrupt controller alone, as the board builds it: no line of its own,
+// its record kept here.
+struct NoClocks final : Clocks {
+  std::uint32_t cpu_hz() const override { return 12'000'000; }
+  std::uint32_t peripheral_hz() const override { return 12'000'000; }
+};
+struct NoMemory final : MemoryBus {
+  bool read_memory(std::uint32_t, void*, std::size_t) const override { return false; }
+};
+ModelContext scs_context() {
+  static AccessLog log;
+  static const NoClocks clocks;
+  static const NoMemory memory;
+  return {IrqLine{}, clocks, memory, [] { return true; }, RegisterLog{log, "SCS", 0xE000E000}};
+}
 
 void enable(Nvic& nvic, unsigned irq, std::uint8_t priority) {
   nvic.write(0x400 + irq, priority, 1, 0);
@@ -19,7 +35,7 @@ void enable(Nvic& nvic, unsigned irq, std::uint8_t priority) {
 }
 
 TEST(Nvic, TakesTheMostUrgentThenTheLowestNumber) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 3, 0x40);
   enable(nvic, 1, 0x40);
   enable(nvic, 7, 0x20);
@@ -34,7 +50,7 @@ TEST(Nvic, TakesTheMostUrgentThenTheLowestNumber) {
 }
 
 TEST(Nvic, KeepsFivePriorityBitsAndGroupsByPrigroup) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 6, 0x67);
   EXPECT_EQ(nvic.priority(kFirstIrq + 6), 0x60);
   enable(nvic, 7, 0x40);
@@ -49,7 +65,7 @@ TEST(Nvic, KeepsFivePriorityBitsAndGroupsByPrigroup) {
 }
 
 TEST(Nvic, LevelLineStaysPendingUntilDropped) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   enable(nvic, 1, 0x08);
   nvic.set_irq_line(1, true);
   EXPECT_TRUE(nvic.pending(kFirstIrq + 1));
@@ -63,7 +79,7 @@ TEST(Nvic, LevelLineStaysPendingUntilDropped) {
 }
 
 TEST(Nvic, FaultsEscalateUnlessTheirHandlerIsEnabled) {
-  Nvic nvic;
+  Nvic nvic{scs_context()};
   EXPECT_EQ(nvic.route_fault(FaultKind::DataBus, 0x30000000, true, 256), kHardFault);
   EXPECT_EQ(nvic.read(0xD2C, 4, 0), 1u << 30);
   EXPECT_EQ(nvic.read(0xD38, 4, 0), 0x30000000u);

@@ -2,7 +2,7 @@
 // actions, GPIO edges, ADC conversions.
 #include <gtest/gtest.h>
 
-#include "imagenes.h"
+#include "tests/simcore/imagenes.h"
 
 namespace sim {
 namespace {

@@ -1,6 +1,6 @@
 // A/D converter: result scale, conversion time, DONE flags, interrupt line,
 // power and unsupported modes.
-#include "sim/adc.h"
+#include "sim/lpc4088/adc.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,11 @@ struct AdcFixture {
   simperif::FakeIrqLines irq;
   simperif::FixedClocks clocks;
   bool powered = true;
-  sim::CatchAll log;
-  Adc adc{irq, clocks, [this] { return powered; }, log};
+  sim::AccessLog log;
+  Adc adc{simperif::ContextOf{
+      log, "ADC", LPC_ADC_BASE, {irq, ADC_IRQn}, clocks, simperif::no_memory(), [this] {
+        return powered;
+      }}};
 
   // What the driver's conversion does: divider 4 (12 MHz), channel, start.
   void start(unsigned channel, sim::Cycles at) {
@@ -87,14 +90,14 @@ TEST(Adc, InterruptLine) {
   AdcFixture f;  // INTEN resets to the global DONE flag
   f.start(2, 0);
   f.adc.advance(310);
-  EXPECT_TRUE(f.irq.high(Adc::kIrq));
+  EXPECT_TRUE(f.irq.high(ADC_IRQn));
   EXPECT_TRUE(f.get(Adc::kStat, 311) & (1u << 16));
   f.get(Adc::kGdr, 312);
-  EXPECT_FALSE(f.irq.high(Adc::kIrq));
+  EXPECT_FALSE(f.irq.high(ADC_IRQn));
   f.adc.write(Adc::kInten, 1u << 2, 4, 313);  // channel 2's own flag
-  EXPECT_TRUE(f.irq.high(Adc::kIrq)) << "DR2 is still done";
+  EXPECT_TRUE(f.irq.high(ADC_IRQn)) << "DR2 is still done";
   f.get(Adc::kDr0 + 8, 314);
-  EXPECT_FALSE(f.irq.high(Adc::kIrq));
+  EXPECT_FALSE(f.irq.high(ADC_IRQn));
 }
 
 TEST(Adc, SettingsThatDoNotConvert) {
@@ -133,7 +136,7 @@ TEST(Adc, UnpoweredConverterAnswersNothing) {
   EXPECT_FALSE(f.adc.converting());
   ASSERT_EQ(f.log.records().size(), 2u);
   EXPECT_EQ(f.log.records()[1].kind, sim::AccessKind::kUnpowered);
-  EXPECT_EQ(f.log.records()[1].address, Adc::kBase);
+  EXPECT_EQ(f.log.records()[1].address, LPC_ADC_BASE);
 }
 
 }  // namespace

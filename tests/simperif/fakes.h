@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <vector>
 
-#include "sim/peripheral.h"
+#include "board/chip/lpc4088.h"
+#include "sim/modelo/access_log.h"
+#include "sim/modelo/peripheral.h"
 
 namespace simperif {
 
@@ -75,6 +78,30 @@ class FakeMemory final : public sim::MemoryBus {
 
  private:
   std::map<std::uint32_t, std::vector<std::uint8_t>> blocks_;
+};
+
+// A model's context as the board would build it for the window at `base`:
+// records into `log`, and the rest from the fakes given (none: a 12 MHz
+// clock, no memory, no line, always powered).
+inline const FixedClocks& reset_clocks() {
+  static const FixedClocks clocks(12'000'000, 12'000'000);
+  return clocks;
+}
+inline const FakeMemory& no_memory() {
+  static const FakeMemory memory;
+  return memory;
+}
+struct ContextOf {
+  sim::AccessLog& log;
+  const char* name;
+  std::uint32_t base;
+  sim::IrqLine irq{};
+  const sim::Clocks& clocks = reset_clocks();
+  const sim::MemoryBus& memory = no_memory();
+  std::function<bool()> powered = [] { return true; };
+  operator sim::ModelContext() const {
+    return {irq, clocks, memory, powered, sim::RegisterLog{log, name, base}};
+  }
 };
 
 }  // namespace simperif

@@ -5,12 +5,14 @@
 
 #include <string>
 
-#include "adc.h"
-#include "board.h"
-#include "iocon.h"
-#include "lcd.h"
-#include "system_control.h"
-#include "text_reader.h"
+#include "board/chip/lpc4088.h"
+#include "sim/api/simulador.h"
+#include "sim/api/text_reader.h"
+#include "sim/lpc4088/adc.h"
+#include "sim/lpc4088/iocon.h"
+#include "sim/lpc4088/lcd.h"
+#include "sim/lpc4088/system_control.h"
+#include "sim/placa/board.h"
 
 namespace {
 
@@ -57,7 +59,7 @@ TEST(FirmwareOnModels, AdcDriverSetsItsPinsPowerAndDivider) {
   sim::Lpc4088Peripherals& board = placa.board().peripherals();
   const sim::Iocon& iocon = board.iocon();
   placa.call("adc_inicializar", {12'000'000u, (1u << 0) | (1u << 4)});
-  EXPECT_TRUE(board.system_control().powered(sim::SystemControl::kPowerAdc));
+  EXPECT_TRUE(board.system_control().powered(LPC_SC_PCONP_PCADC));
   EXPECT_EQ(board.adc().cr(), 0x200400u);
   EXPECT_EQ(iocon.pin_register(0, 23), 1u);
   EXPECT_EQ(iocon.pin_register(1, 30), 3u);

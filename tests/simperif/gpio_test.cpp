@@ -1,10 +1,10 @@
 // GPIO ports (DIR, MASK, PIN, SET, CLR, input drives, pin-change events)
 // and the GPIO interrupt block fed by them.
-#include "sim/gpio.h"
+#include "sim/lpc4088/gpio.h"
 
 #include <gtest/gtest.h>
 
-#include "sim/gpio_interrupts.h"
+#include "sim/lpc4088/gpio_interrupts.h"
 #include "tests/simperif/fakes.h"
 
 namespace {
@@ -17,10 +17,10 @@ constexpr std::uint32_t port_reg(unsigned port, std::uint32_t reg) {
 }
 
 struct GpioFixture {
-  sim::CatchAll log;
-  Gpio gpio{log};
+  sim::AccessLog log;
+  Gpio gpio{simperif::ContextOf{log, "GPIO", LPC_GPIO0_BASE}};
   simperif::FakeIrqLines irq;
-  GpioInterrupts interrupts{irq, log};
+  GpioInterrupts interrupts{simperif::ContextOf{log, "GPIOINT", 0x40028000, {irq, GPIO_IRQn}}};
   std::vector<sim::PinEvent> events;
   GpioFixture() {
     gpio.add_listener([this](const sim::PinEvent& e) {
@@ -169,7 +169,7 @@ TEST(GpioInterrupts, OnlyEnabledEdgesLatch) {
     EXPECT_EQ(f.int_get(GpioInterrupts::kStatR2), c.statr) << c.what;
     EXPECT_EQ(f.int_get(GpioInterrupts::kStatF2), c.statf) << c.what;
     const bool pending = (c.statr | c.statf) != 0;
-    EXPECT_EQ(f.irq.high(GpioInterrupts::kIrq), pending) << c.what;
+    EXPECT_EQ(f.irq.high(GPIO_IRQn), pending) << c.what;
     EXPECT_EQ(f.int_get(GpioInterrupts::kStatus), pending ? 4u : 0u) << c.what;
   }
 }
@@ -192,21 +192,21 @@ TEST(GpioInterrupts, ClearReleasesTheLineOnlyWhenNothingIsLeft) {
   EXPECT_EQ(f.int_get(GpioInterrupts::kStatF2), stop);
   f.int_set(GpioInterrupts::kClr2, stop);
   EXPECT_EQ(f.int_get(GpioInterrupts::kStatus), 1u);
-  EXPECT_TRUE(f.irq.high(GpioInterrupts::kIrq)) << "port 0 still pending";
+  EXPECT_TRUE(f.irq.high(GPIO_IRQn)) << "port 0 still pending";
   f.int_set(GpioInterrupts::kClr0, 1u << 3);
-  EXPECT_FALSE(f.irq.high(GpioInterrupts::kIrq));
+  EXPECT_FALSE(f.irq.high(GPIO_IRQn));
   EXPECT_EQ(f.irq.changes.size(), 2u);
 }
 
 TEST(GpioInterrupts, PortsWithoutEdgeDetectionAndReadOnlyRegisters) {
   GpioFixture f;
   f.interrupts.pin_changed(1, 3, false);
-  EXPECT_FALSE(f.irq.high(GpioInterrupts::kIrq));
+  EXPECT_FALSE(f.irq.high(GPIO_IRQn));
   f.int_set(GpioInterrupts::kStatF2, 1);
   f.interrupts.read(0x00, 4, 0);
   f.interrupts.read(0xB8, 4, 0);
   ASSERT_EQ(f.log.records().size(), 3u);
-  EXPECT_EQ(f.log.records()[0].kind, sim::AccessKind::kUnsupported);
+  EXPECT_EQ(f.log.records()[0].kind, sim::AccessKind::kReadOnly);
   EXPECT_EQ(f.log.records()[1].address, 0x40028000u);
   EXPECT_EQ(f.log.records()[2].address, 0x400280B8u);
   EXPECT_EQ(f.int_get(GpioInterrupts::kStatF2), 0u);

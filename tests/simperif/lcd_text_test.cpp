@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/lcd.h"
-#include "sim/png_writer.h"
-#include "sim/text_reader.h"
+#include "board/chip/lpc4088_lcd.h"
+#include "sim/api/png_writer.h"
+#include "sim/api/text_reader.h"
+#include "sim/lpc4088/lcd.h"
 #include "tests/simperif/fakes.h"
 
 namespace {
@@ -24,8 +25,8 @@ TEST(Lcd, CapturesTheFrameAtUpbase) {
   memory.map(kSdram, Frame::kWidth * Frame::kHeight * 2);
   memory.store32(kSdram, 0xF800'07E0);                          // pixels (0,0) green, (1,0) red
   memory.store32(kSdram + (480 * 271 + 478) * 2, 0x001F'FFFF);  // last two: white, blue
-  sim::CatchAll log;
-  Lcd lcd(memory, log);
+  sim::AccessLog log;
+  Lcd lcd(simperif::ContextOf{log, "LCD", LPC_LCD_BASE, {}, simperif::reset_clocks(), memory});
   EXPECT_FALSE(lcd.capture().has_value()) << "UPBASE 0 is not mapped here";
   lcd.write(Lcd::kUpBase, kSdram, 4, 0);
   const auto frame = lcd.capture();
@@ -39,13 +40,13 @@ TEST(Lcd, CapturesTheFrameAtUpbase) {
 
 TEST(Lcd, EnabledNeedsBothEnableAndPowerBits) {
   simperif::FakeMemory memory;
-  sim::CatchAll log;
-  Lcd lcd(memory, log);
+  sim::AccessLog log;
+  Lcd lcd(simperif::ContextOf{log, "LCD", LPC_LCD_BASE, {}, simperif::reset_clocks(), memory});
   const std::pair<std::uint32_t, bool> cases[] = {
       {0, false},
-      {Lcd::kCtrlEnable, false},
-      {Lcd::kCtrlPower, false},
-      {Lcd::kCtrlEnable | Lcd::kCtrlPower | (6u << 1) | (1u << 5), true}};
+      {LCD_CTRL_EN, false},
+      {LCD_CTRL_PWR, false},
+      {LCD_CTRL_EN | LCD_CTRL_PWR | (6u << 1) | (1u << 5), true}};
   for (const auto& [ctrl, enabled] : cases) {
     lcd.write(Lcd::kCtrl, ctrl, 4, 0);
     EXPECT_EQ(lcd.enabled(), enabled) << std::hex << ctrl;

@@ -2,15 +2,16 @@
 // catch-all's bounded record.
 #include <gtest/gtest.h>
 
-#include "sim/catch_all.h"
-#include "sim/emc.h"
-#include "sim/iocon.h"
+#include "sim/lpc4088/emc.h"
+#include "sim/lpc4088/iocon.h"
+#include "sim/modelo/access_log.h"
+#include "tests/simperif/fakes.h"
 
 namespace {
 
 TEST(Iocon, ResetValuesByPinTypeAndWholeWordWrites) {
-  sim::CatchAll log;
-  sim::Iocon iocon(log);
+  sim::AccessLog log;
+  sim::Iocon iocon(simperif::ContextOf{log, "IOCON", LPC_IOCON_BASE});
   struct Case {
     unsigned port, pin;
     std::uint32_t reset;
@@ -32,8 +33,8 @@ TEST(Iocon, ResetValuesByPinTypeAndWholeWordWrites) {
 }
 
 TEST(Emc, RegisterFileWhoseStatusIsNeverBusy) {
-  sim::CatchAll log;
-  sim::Emc emc(log);
+  sim::AccessLog log;
+  sim::Emc emc(simperif::ContextOf{log, "EMC", 0x2009C000});
   emc.write(0x000, 0x1, 4, 0);
   emc.write(sim::Emc::kStatus, 0x7, 4, 0);
   emc.write(0x104, 0x00000680, 4, 0);
@@ -45,14 +46,14 @@ TEST(Emc, RegisterFileWhoseStatusIsNeverBusy) {
 }
 
 TEST(CatchAll, KeepsABoundedRecordButCountsAndReportsEverything) {
-  sim::CatchAll log;
+  sim::AccessLog log;
   std::uint64_t reported = 0;
   log.set_failure_handler([&](const sim::RecordedAccess&) { ++reported; });
-  sim::CatchAllWindow window(log, 0x40010000, 0x4000);
-  for (std::size_t i = 0; i < sim::CatchAll::kMaxRecords + 10; ++i) window.read(0x10, 4, i);
-  EXPECT_EQ(log.records().size(), sim::CatchAll::kMaxRecords);
+  sim::CatchAllWindow window(simperif::ContextOf{log, "UART1", 0x40010000});
+  for (std::size_t i = 0; i < sim::AccessLog::kMaxRecords + 10; ++i) window.read(0x10, 4, i);
+  EXPECT_EQ(log.records().size(), sim::AccessLog::kMaxRecords);
   EXPECT_EQ(log.dropped(), 10u);
-  EXPECT_EQ(reported, sim::CatchAll::kMaxRecords + 10);
+  EXPECT_EQ(reported, sim::AccessLog::kMaxRecords + 10);
   EXPECT_EQ(log.records()[5].address, 0x40010010u);
   EXPECT_EQ(log.records()[5].time, 5u);
   log.clear();

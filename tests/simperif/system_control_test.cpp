@@ -1,6 +1,6 @@
 // System control: clocks derived from what a clock set-up programs, the PLL
 // feed sequence and lock status, refused settings.
-#include "sim/system_control.h"
+#include "sim/lpc4088/system_control.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,15 @@
 #include <iterator>
 #include <vector>
 
+#include "tests/simperif/fakes.h"
+
 namespace {
 
 using sim::SystemControl;
 
 struct ScFixture {
-  sim::CatchAll log;
-  SystemControl sc{log};
+  sim::AccessLog log;
+  SystemControl sc{simperif::ContextOf{log, "SC", LPC_SC_BASE}};
   sim::Cycles now = 0;
   void set(std::uint32_t reg, std::uint32_t value) { sc.write(reg, value, 4, ++now); }
   std::uint32_t get(std::uint32_t reg) { return sc.read(reg, 4, ++now); }
@@ -45,9 +47,9 @@ TEST(SystemControl, ResetStateRunsFromTheInternalOscillator) {
   EXPECT_EQ(f.sc.cpu_hz(), 12'000'000u);
   EXPECT_EQ(f.sc.peripheral_hz(), 12'000'000u);
   EXPECT_EQ(f.get(SystemControl::kPconp), 0x0408829Eu);
-  EXPECT_TRUE(f.sc.powered(SystemControl::kPowerTimer0));
-  EXPECT_FALSE(f.sc.powered(SystemControl::kPowerTimer2));
-  EXPECT_FALSE(f.sc.powered(SystemControl::kPowerAdc));
+  EXPECT_TRUE(f.sc.powered(LPC_SC_PCONP_PCTIM0));
+  EXPECT_FALSE(f.sc.powered(LPC_SC_PCONP_PCTIM2));
+  EXPECT_FALSE(f.sc.powered(LPC_SC_PCONP_PCADC));
   EXPECT_EQ(f.get(SystemControl::kCclkSel), 1u);
   EXPECT_EQ(f.get(SystemControl::kPll0Stat), 0u);
 }
@@ -125,7 +127,7 @@ TEST(SystemControl, SettingsThatWouldStopAClockAreRefused) {
     EXPECT_EQ(f.sc.cpu_hz(), 12'000'000u) << c.what;
     ASSERT_EQ(f.log.records().size(), 1u) << c.what;
     EXPECT_EQ(f.log.records()[0].kind, sim::AccessKind::kUnsupported);
-    EXPECT_EQ(f.log.records()[0].address, SystemControl::kBase + c.reg);
+    EXPECT_EQ(f.log.records()[0].address, LPC_SC_BASE + c.reg);
   }
 }
 
@@ -163,8 +165,8 @@ TEST(SystemControl, ListenersHearOfEveryWriteBeforeItActs) {
 TEST(SystemControl, ByteWritesAndUnmodelledOffsets) {
   ScFixture f;
   f.sc.write(SystemControl::kPconp + 2, 0x40, 1, 1);  // bit 22: timer 2
-  EXPECT_TRUE(f.sc.powered(SystemControl::kPowerTimer2));
-  EXPECT_TRUE(f.sc.powered(SystemControl::kPowerTimer0));
+  EXPECT_TRUE(f.sc.powered(LPC_SC_PCONP_PCTIM2));
+  EXPECT_TRUE(f.sc.powered(LPC_SC_PCONP_PCTIM0));
   f.sc.read(0x400, 4, 2);
   ASSERT_EQ(f.log.records().size(), 1u);
   EXPECT_EQ(f.log.records()[0].address, 0x400FC400u);

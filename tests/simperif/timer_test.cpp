@@ -1,6 +1,6 @@
 // Timer model: prescaler and match timing against a tick-by-tick reference,
 // match actions, power gating and the next-event time.
-#include "sim/timer.h"
+#include "sim/lpc4088/timer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,11 @@ struct TimerFixture {
   FakeIrqLines irq;
   FixedClocks clocks;
   bool powered = true;
-  sim::CatchAll log;
-  Timer timer{"timer0", 0x40004000, 1, irq, clocks, [this] { return powered; }, log};
+  sim::AccessLog log;
+  Timer timer{simperif::ContextOf{
+      log, "TIMER0", LPC_TIM0_BASE, {irq, TIMER0_IRQn}, clocks, simperif::no_memory(), [this] {
+        return powered;
+      }}};
 
   void set(std::uint32_t reg, std::uint32_t value, Cycles at = 0) {
     timer.write(reg, value, 4, at);

@@ -1,0 +1,153 @@
+#include "sim/core/exceptions.h"
+
+#include <array>
+
+namespace sim {
+namespace {
+
+constexpr std::uint32_t kControlSpsel = 1u << 1;
+constexpr std::uint32_t kControlFpca = 1u << 2;
+constexpr std::uint32_t kStackAlignBit = 1u << 9;  // stacked xPSR: 4 bytes of padding
+constexpr std::uint32_t kBasicFrame = 8 * 4;
+constexpr std::uint32_t kExtendedFrame = 26 * 4;
+// EXC_RETURN bits.
+constexpr std::uint32_t kReturnBasicFrame = 1u << 4;
+constexpr std::uint32_t kReturnThread = 1u << 3;
+constexpr std::uint32_t kReturnProcessStack = 1u << 2;
+
+}  // namespace
+
+int Exceptions::execution_priority() const {
+  return nvic_.execution_priority(cpu_.primask(), cpu_.basepri(), cpu_.faultmask());
+}
+
+unsigned Exceptions::takeable() const {
+  return nvic_.next_to_take(cpu_.primask(), cpu_.basepri(), cpu_.faultmask());
+}
+
+bool Exceptions::push_frame(std::uint32_t return_address, std::uint32_t& exc_return) {
+  const bool thread = nvic_.current() == 0;
+  const std::uint32_t control = cpu_.get(UC_ARM_REG_CONTROL);
+  const bool process = thread && (control & kControlSpsel);
+  const bool fp = (control & kControlFpca) != 0;
+  const std::uint32_t frame_size = fp ? kExtendedFrame : kBasicFrame;
+  const std::uint32_t sp = cpu_.get(process ? UC_ARM_REG_PSP : UC_ARM_REG_MSP);
+  std::uint32_t xpsr = cpu_.xpsr();
+  std::uint32_t frame_at = sp - frame_size;
+  if (frame_at & 4) {
+    frame_at -= 4;
+    xpsr |= kStackAlignBit;
+  } else {
+    xpsr &= ~kStackAlignBit;
+  }
+  std::array<std::uint32_t, 26> frame{};
+  for (unsigned i = 0; i < 4; ++i) frame[i] = cpu_.r(i);
+  frame[4] = cpu_.r(12);
+  frame[5] = cpu_.r(14);
+  frame[6] = return_address & ~1u;
+  frame[7] = xpsr;
+  if (fp) {
+    for (unsigned i = 0; i < 16; ++i) frame[8 + i] = cpu_.s(i);
+    frame[24] = cpu_.get(UC_ARM_REG_FPSCR);
+  }
+  if (!memory_.write_memory(frame_at, frame.data(), frame_size)) return false;
+
+  exc_return = 0xFFFFFFE1u | (fp ? 0 : kReturnBasicFrame) | (thread ? kReturnThread : 0) |
+               (process ? kReturnProcessStack : 0);
+  if (process) {
+    cpu_.set(UC_ARM_REG_PSP, frame_at);
+  } else {
+    cpu_.set(UC_ARM_REG_MSP, frame_at);
+  }
+  // Handlers run on the main stack with a fresh FP context.
+  cpu_.set(UC_ARM_REG_CONTROL, control & ~(kControlFpca | kControlSpsel));
+  if (process) cpu_.set(UC_ARM_REG_SP, cpu_.get(UC_ARM_REG_MSP));
+  return true;
+}
+
+Exceptions::Entry Exceptions::jump_to_vector(unsigned exception) {
+  std::uint32_t handler = 0;
+  if (!memory_.read_memory(nvic_.vtor() + 4 * exception, &handler, 4)) return Entry::VectorFailed;
+  nvic_.activate(exception);
+  cpu_.set_ipsr(exception);
+  cpu_.set(UC_ARM_REG_EPSR, 1u << 24);  // Thumb, no IT block
+  cpu_.set_pc(handler);
+  return (handler & 1) != 0 ? Entry::Taken : Entry::VectorNotThumb;
+}
+
+Exceptions::Entry Exceptions::enter(unsigned exception, std::uint32_t return_address) {
+  std::uint32_t exc_return = 0;
+  if (!push_frame(return_address, exc_return)) return Entry::StackFailed;
+  cpu_.set(UC_ARM_REG_LR, exc_return);
+  return jump_to_vector(exception);
+}
+
+Exceptions::Entry Exceptions::enter_after_vector_fault(unsigned exception) {
+  return jump_to_vector(exception);
+}
+
+bool Exceptions::pop_frame(std::uint32_t exc_return) {
+  const bool thread = (exc_return & kReturnThread) != 0;
+  const bool process = thread && (exc_return & kReturnProcessStack);
+  const bool fp = (exc_return & kReturnBasicFrame) == 0;
+  const std::uint32_t frame_size = fp ? kExtendedFrame : kBasicFrame;
+  const std::uint32_t sp = cpu_.get(process ? UC_ARM_REG_PSP : UC_ARM_REG_MSP);
+  std::array<std::uint32_t, 26> frame{};
+  if (!memory_.read_memory(sp, frame.data(), frame_size)) return false;
+
+  for (unsigned i = 0; i < 4; ++i) cpu_.set_r(i, frame[i]);
+  cpu_.set_r(12, frame[4]);
+  cpu_.set_r(14, frame[5]);
+  if (fp) {
+    for (unsigned i = 0; i < 16; ++i) cpu_.set_s(i, frame[8 + i]);
+    cpu_.set(UC_ARM_REG_FPSCR, frame[24]);
+  }
+  const std::uint32_t xpsr = frame[7];
+  const std::uint32_t new_sp = sp + frame_size + ((xpsr & kStackAlignBit) ? 4 : 0);
+  std::uint32_t control = cpu_.get(UC_ARM_REG_CONTROL) & ~(kControlFpca | kControlSpsel);
+  if (fp) control |= kControlFpca;
+  if (process) {
+    cpu_.set(UC_ARM_REG_PSP, new_sp);
+    control |= kControlSpsel;
+  } else {
+    cpu_.set(UC_ARM_REG_MSP, new_sp);
+  }
+  cpu_.set_ipsr(thread ? 0 : nvic_.current());
+  cpu_.set(UC_ARM_REG_CONTROL, control);
+  cpu_.set(UC_ARM_REG_SP, cpu_.get(process ? UC_ARM_REG_PSP : UC_ARM_REG_MSP));
+  cpu_.set(UC_ARM_REG_XPSR_NZCVQG, xpsr);
+  cpu_.set(UC_ARM_REG_EPSR, (xpsr & 0x0600FC00) | (1u << 24));
+  cpu_.set_ipsr(thread ? 0 : nvic_.current());
+  cpu_.set_pc(frame[6]);
+  return true;
+}
+
+Exceptions::Return Exceptions::exception_return(std::uint32_t exc_return) {
+  const unsigned finished = nvic_.current();
+  const bool to_thread = (exc_return & kReturnThread) != 0;
+  if (finished == 0 || (exc_return & 0xFFFFFFE0u) != 0xFFFFFFE0u ||
+      (to_thread != (nvic_.active_stack().size() == 1))) {
+    return Return::BadReturn;
+  }
+  nvic_.deactivate(finished);
+  if (const unsigned next = takeable(); next != 0) {
+    tail_chain_target_ = next;
+    // The frame stays on the stack: the next handler returns through it.
+    cpu_.set(UC_ARM_REG_LR, exc_return);
+    switch (jump_to_vector(next)) {
+      case Entry::Taken:
+        return Return::TailChained;
+      case Entry::VectorNotThumb:
+        return Return::TailChainedNotThumb;
+      default:
+        return Return::TailChainVectorFailed;
+    }
+  }
+  if (!pop_frame(exc_return)) {
+    nvic_.activate(finished);
+    return Return::BadReturn;
+  }
+  return Return::Resumed;
+}
+
+}  // namespace sim
