@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "escenarios.h"
-#include "simulador.h"
+#include "sim/api/simulador.h"
 
 namespace {
 
