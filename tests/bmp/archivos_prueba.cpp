@@ -95,3 +95,15 @@ ResultadoOrden EjecutarOrden(const std::string& orden, const CarpetaTemporal& ca
           std::string(de_salida.begin(), de_salida.end()),
           std::string(de_error.begin(), de_error.end())};
 }
+
+Bytes PixelesLeidos(BMP* bmp) {
+  Bytes rgb;
+  for (UINT y = 0; y < BMP_GetHeight(bmp); ++y) {
+    for (UINT x = 0; x < BMP_GetWidth(bmp); ++x) {
+      UCHAR r, g, b;
+      BMP_GetPixelRGB(bmp, x, y, &r, &g, &b);
+      rgb.insert(rgb.end(), {r, g, b});
+    }
+  }
+  return rgb;
+}

@@ -53,6 +53,9 @@ struct LiberarBmp {
 };
 using BmpPtr = std::unique_ptr<BMP, LiberarBmp>;
 
+// Every pixel of a read image as r, g, b, top row first.
+Bytes PixelesLeidos(BMP* bmp);
+
 // Open file descriptors of this process, to see that no stream leaks.
 int DescriptoresAbiertos();
 

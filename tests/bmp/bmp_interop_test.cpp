@@ -36,18 +36,6 @@ Bytes Dibujo(UINT ancho, bool pocos_colores) {
   return rgb;
 }
 
-Bytes PixelesLeidos(BMP* bmp) {
-  Bytes rgb;
-  for (UINT y = 0; y < BMP_GetHeight(bmp); ++y) {
-    for (UINT x = 0; x < BMP_GetWidth(bmp); ++x) {
-      UCHAR r, g, b;
-      BMP_GetPixelRGB(bmp, x, y, &r, &g, &b);
-      rgb.insert(rgb.end(), {r, g, b});
-    }
-  }
-  return rgb;
-}
-
 class Interoperabilidad : public testing::TestWithParam<std::tuple<USHORT, UINT>> {};
 
 TEST_P(Interoperabilidad, TheyWriteWeRead) {
@@ -102,7 +90,7 @@ TEST_P(Interoperabilidad, WeWriteTheyRead) {
 // by us and by them, palette entries past N included.
 class PocosColores : public testing::TestWithParam<std::tuple<bool, UINT>> {};
 
-std::string ArchivoPocosColores(const CarpetaTemporal& carpeta, bool de_ellos, UINT colores) {
+std::string ArchivoPocosPixelesLeidos(const CarpetaTemporal& carpeta, bool de_ellos, UINT colores) {
   constexpr UINT kAncho = 16;
   const std::string ruta = carpeta.Ruta("pocos.bmp");
   if (de_ellos) {
@@ -129,7 +117,7 @@ std::string ArchivoPocosColores(const CarpetaTemporal& carpeta, bool de_ellos, U
 TEST_P(PocosColores, ReadWriteReadKeepsPixelsAndPalette) {
   const auto [de_ellos, colores] = GetParam();
   CarpetaTemporal carpeta;
-  const std::string suya = ArchivoPocosColores(carpeta, de_ellos, colores);
+  const std::string suya = ArchivoPocosPixelesLeidos(carpeta, de_ellos, colores);
   BmpPtr primera(BMP_ReadFile(suya.c_str()));
   ASSERT_NE(primera, nullptr) << BMP_GetErrorDescription();
   ASSERT_EQ(BMP_GetDepth(primera.get()), 8);

@@ -22,19 +22,6 @@
 
 namespace {
 
-// Every pixel as r, g, b, top row first.
-Bytes Colores(BMP* bmp) {
-  Bytes rgb;
-  for (UINT y = 0; y < BMP_GetHeight(bmp); ++y) {
-    for (UINT x = 0; x < BMP_GetWidth(bmp); ++x) {
-      UCHAR r, g, b;
-      BMP_GetPixelRGB(bmp, x, y, &r, &g, &b);
-      rgb.insert(rgb.end(), {r, g, b});
-    }
-  }
-  return rgb;
-}
-
 // ---------------------------------------------------------------------------
 // Records changed behind the library's back.
 
@@ -236,7 +223,7 @@ TEST(SinPosicionar, AFifoReadsAsTheSameFileOnDisk) {
     ASSERT_EQ(del_disco == nullptr, de_fifo == nullptr);
     if (!del_disco) continue;
     EXPECT_EQ(std::memcmp(&del_disco->Header, &de_fifo->Header, sizeof(BMP_Header)), 0);
-    EXPECT_EQ(Colores(de_fifo.get()), Colores(del_disco.get()));
+    EXPECT_EQ(PixelesLeidos(de_fifo.get()), PixelesLeidos(del_disco.get()));
     EXPECT_EQ(reinterpret_cast<uintptr_t>(de_fifo->Data) % 32, 16u);
   }
 }
@@ -274,7 +261,7 @@ TEST_P(CuentaDeColores, ReadWriteReadKeepsPixelsAndPalette) {
   ASSERT_EQ(BMP_GetError(), BMP_OK);
   BmpPtr segunda(BMP_ReadFile(copia.c_str()));
   ASSERT_NE(segunda, nullptr);
-  EXPECT_EQ(Colores(segunda.get()), Colores(primera.get()));
+  EXPECT_EQ(PixelesLeidos(segunda.get()), PixelesLeidos(primera.get()));
   EXPECT_EQ(Bytes(segunda->Palette, segunda->Palette + BMP_PALETTE_SIZE),
             Bytes(primera->Palette, primera->Palette + BMP_PALETTE_SIZE));
   UCHAR r, g, b;
@@ -294,7 +281,7 @@ TEST_P(CuentaDeColores, AFileWrittenFromAnEditedCountStillHoldsAllEntries) {
   BMP_WriteFile(bmp.get(), ruta.c_str());
   BmpPtr leida(BMP_ReadFile(ruta.c_str()));
   ASSERT_NE(leida, nullptr);
-  EXPECT_EQ(Colores(leida.get()), Bytes({0, 0, 0, 1, 2, 3}));
+  EXPECT_EQ(PixelesLeidos(leida.get()), Bytes({0, 0, 0, 1, 2, 3}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, CuentaDeColores,
