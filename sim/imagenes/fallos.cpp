@@ -20,6 +20,7 @@ extern "C" {
 volatile uint32_t caso;
 volatile uint32_t hecho;
 volatile uint32_t svc_visto;
+volatile uint32_t antes_del_fallo;
 int main();
 void SVC_Handler();
 }
@@ -36,7 +37,12 @@ int main() {
   }
   switch (caso) {
     case 1:
-      (void)REG(0x30000000u);
+      // Counts once, then reads from nowhere (at punto_lectura), in one block.
+      __asm volatile(
+          "ldr r2, [%0]\n adds r2, r2, #1\n str r2, [%0]\n movs r2, #0\n"
+          ".global punto_lectura\npunto_lectura: ldr r2, [%1]\n" ::"r"(&antes_del_fallo),
+          "r"(0x30000000u)
+          : "r2", "memory");
       break;
     case 2:
       REG(0x00000100u) = 1;

@@ -109,6 +109,7 @@ Board::Board(const std::filesystem::path& image, const Options& options)
       exceptions_(cpu_, nvic_, *memory_),
       watch_(static_cast<LoopWatch::Probe&>(*this)),
       clock_(kResetCpuHz) {
+  locator_ = std::make_unique<FaultLocator>(uc_, *memory_, trial_, invalid_address_);
   set_up_emulator();
   map_peripherals();
   reset();
@@ -294,11 +295,17 @@ void Board::block_hook(uc_engine*, std::uint64_t address, std::uint32_t size, vo
 
 void Board::mask_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
   auto* board = static_cast<Board*>(user);
+  if (board->trial_.active) return;
   board->irq_check_ = true;
   if (board->stop_ == Stop::None) board->take_exception_if_due(static_cast<std::uint32_t>(address));
 }
 
 void Board::on_block(std::uint32_t address, std::uint32_t size) {
+  if (trial_.active) {
+    // A tried instruction that branches away ends its try.
+    if (address != trial_.start) check(uc_emu_stop(uc_), "stop a try");
+    return;
+  }
   if (address == kStopPad || stop_ != Stop::None) {
     check(uc_emu_stop(uc_), "stop the run");
     return;
@@ -316,6 +323,7 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
   if (irq_check_ && take_exception_if_due(address)) return;
   if (condition_ != nullptr && (*condition_)()) return stop_at(address, Stop::Condition);
   current_block_ = address;
+  current_block_size_ = size;
   if (precise_.on && address == precise_.address) return;  // the instruction hook counts
   const unsigned n = counter_.count(address, size, [this](std::uint32_t a, std::uint32_t s) {
     return static_cast<const MemoryMap&>(*memory_).host(a, s);
@@ -337,6 +345,7 @@ void Board::instruction_hook(uc_engine*, std::uint64_t address, std::uint32_t, v
 }
 
 void Board::on_instruction(std::uint32_t address) {
+  if (trial_.active) return;
   // Only inside the block being counted one by one (a block that starts
   // within its range is counted by the block hook).
   if (stop_ != Stop::None || current_block_ != precise_.address) return;
@@ -498,6 +507,10 @@ std::string Board::exception_name(unsigned exception) const {
 // --- exceptions the emulator reports --------------------------------------------
 
 void Board::interrupt_hook(uc_engine*, std::uint32_t intno, void* user) {
+  if (auto* board = static_cast<Board*>(user); board->trial_.active) {
+    check(uc_emu_stop(board->uc_), "stop a try");
+    return;
+  }
   static_cast<Board*>(user)->on_interrupt(intno);
 }
 
@@ -582,16 +595,23 @@ bool Board::invalid_memory_hook(uc_engine*, uc_mem_type, std::uint64_t address, 
 
 void Board::handle_emulator_error(uc_err error) {
   const std::uint32_t pc = cpu_.pc();
+  // The emulator leaves PC at the start of the block; the fault is precise.
+  const auto faulting = [&] {
+    const std::uint32_t fault_address = invalid_address_;
+    const std::uint32_t at = locator_->locate(current_block_, current_block_size_, fault_address);
+    invalid_address_ = fault_address;
+    return at;
+  };
   switch (error) {
     case UC_ERR_READ_UNMAPPED:
     case UC_ERR_READ_PROT:
     case UC_ERR_READ_UNALIGNED:
-      return raise_fault(FaultKind::DataBus, invalid_address_, true, pc,
+      return raise_fault(FaultKind::DataBus, invalid_address_, true, faulting(),
                          "bus fault reading " + hex(invalid_address_));
     case UC_ERR_WRITE_UNMAPPED:
     case UC_ERR_WRITE_PROT:
     case UC_ERR_WRITE_UNALIGNED:
-      return raise_fault(FaultKind::DataBus, invalid_address_, true, pc,
+      return raise_fault(FaultKind::DataBus, invalid_address_, true, faulting(),
                          "bus fault writing " + hex(invalid_address_));
     case UC_ERR_FETCH_UNMAPPED:
     case UC_ERR_FETCH_PROT:
@@ -636,12 +656,14 @@ void Board::capture_error_stop() {
 
 std::uint64_t Board::mmio_read(uc_engine*, std::uint64_t offset, unsigned size, void* user) {
   const auto* m = static_cast<const Mapping*>(user);
+  if (m->board->trial_.active) return 0;  // a try must not move a model's state
   return m->board->on_read(*m, static_cast<std::uint32_t>(offset), size);
 }
 
 void Board::mmio_write(uc_engine*, std::uint64_t offset, unsigned size, std::uint64_t value,
                        void* user) {
   const auto* m = static_cast<const Mapping*>(user);
+  if (m->board->trial_.active) return;
   m->board->on_write(*m, static_cast<std::uint32_t>(offset), size,
                      static_cast<std::uint32_t>(value));
 }

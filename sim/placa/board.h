@@ -22,6 +22,7 @@
 #include "sim/core/code_scan.h"
 #include "sim/core/cpu.h"
 #include "sim/core/elf_image.h"
+#include "sim/placa/fault_locator.h"
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
 #include "sim/core/memory_map.h"
@@ -181,6 +182,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
     std::uint32_t pending_size = 0;
   } precise_;
   std::uint32_t current_block_ = 0;
+  std::uint32_t current_block_size_ = 0;
+  Trial trial_;
+  std::unique_ptr<FaultLocator> locator_;
   bool sleeping_ = false;
   bool calling_ = false;
   Stop stop_ = Stop::None;

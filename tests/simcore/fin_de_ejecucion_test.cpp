@@ -171,6 +171,21 @@ TEST_P(RunEndCause, NamesTheRealCauseAndPc) {
   }
 }
 
+TEST(RunEnd, ADataFaultStacksTheFaultingInstructionAndChangesNothingElse) {
+  SIM_BOARD(board, "fallos");
+  board.set_pin(Pin::parse("P2.10"), false, 0);
+  ASSERT_EQ(board.run_for(0.01).reason, StopReason::Fault);
+  const std::uint32_t at = board.symbol("punto_lectura");
+  ASSERT_TRUE(board.fault().has_value());
+  EXPECT_EQ(board.fault()->pc, at);
+  std::uint32_t frame[8];
+  board.read_memory(board.reg(13), frame, sizeof frame);
+  EXPECT_EQ(frame[6], at) << "stacked PC";
+  EXPECT_EQ(frame[2], 0u) << "stacked r2: the state just before the load";
+  EXPECT_EQ(board.read<std::uint32_t>("antes_del_fallo"), 1u)
+      << "the instructions before the fault ran once";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, RunEndCause,
     ::testing::Values(EndCase{"P2.11", "breakpoint (BKPT) with no debugger", 1u << 31,
