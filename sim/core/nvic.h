@@ -99,6 +99,7 @@ class Nvic final : public Peripheral, public IrqLines {
 
   std::uint32_t vtor() const { return vtor_; }
   std::uint32_t cpacr() const { return cpacr_; }
+  std::uint32_t ccr() const { return ccr_; }
   std::uint32_t cfsr() const { return cfsr_; }
   std::uint32_t hfsr() const { return hfsr_; }
   bool reset_requested() const { return reset_requested_; }

@@ -30,6 +30,13 @@ __Vectors:
         .global Reset_Handler
         .type Reset_Handler, %function
 Reset_Handler:
+        // The FPU is off after reset: full access for CP10 and CP11 first.
+        ldr r0, =0xE000ED88
+        ldr r1, [r0]
+        orr r1, r1, #(0xF << 20)
+        str r1, [r0]
+        dsb
+        isb
         ldr r0, =__datos_inicio
         ldr r1, =__datos_fin
         ldr r2, =__datos_carga

@@ -11,6 +11,9 @@
 //   8 a breakpoint with no debugger (at punto_bkpt)                 P2.11 low
 //   9 an interrupt whose vector table lies where nothing is mapped  P2.12 low
 //  10 an enabled interrupt with no handler of its own               P2.13 low
+//  11 UDIV by zero with CCR.DIV_0_TRP set
+//  12 an FP instruction with the FPU switched off in CPACR
+//  13 LDRD from an address that is not word aligned
 // The pins let a command line choose a case: the loop reads them all.
 #include <stdint.h>
 
@@ -76,6 +79,21 @@ int main() {
       NVIC_ISER(0) = 1u << 5;
       NVIC_ISPR(0) = 1u << 5;
       break;
+    case 11:
+      REG(0xE000ED14u) |= 1u << 4;  // CCR.DIV_0_TRP, in force after the barriers
+      __asm volatile("dsb\n isb\n movs r1, #7\n movs r2, #0\n udiv r0, r1, r2" ::: "r0", "r1",
+                     "r2", "memory");
+      break;
+    case 12:
+      REG(0xE000ED88u) = 0;  // CPACR: CP10 and CP11 denied
+      __asm volatile("dsb\n isb\n vmov s0, r0" ::: "memory");
+      break;
+    case 13: {
+      static volatile uint32_t palabras[4];
+      __asm volatile("ldrd r0, r1, [%0]" ::"r"(reinterpret_cast<uintptr_t>(palabras) + 2)
+                     : "r0", "r1", "memory");
+      break;
+    }
     default:
       break;
   }

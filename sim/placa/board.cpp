@@ -140,6 +140,11 @@ void Board::set_up_emulator() {
             "add a mask hook");
     }
   }
+  for (const Segment& s : image_.segments()) {
+    if (s.address < kFlash.base + kFlash.size) traps_.scan(s.bytes.data(), s.bytes.size(), s.address);
+  }
+  arm_traps();
+
   if (auto stop = image_.find("parar_con_error")) error_stop_address_ = stop->address;
 
   peripherals_->on_output_change([this](const PinChange& c) {
@@ -338,6 +343,45 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
   // Watched with or without idle skipping: whether the CPU is parked for
   // good must not depend on how fast the board gets there.
   if (watch_.on_block(address)) on_idle_loop(address);
+}
+
+void Board::trap_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
+  auto* board = static_cast<Board*>(user);
+  if (board->trial_.active || board->stop_ != Stop::None) return;
+  const auto at = static_cast<std::uint32_t>(address);
+  const auto kind = board->traps_.check(at, board->cpu_, board->nvic_.ccr(), board->nvic_.cpacr());
+  if (!kind) return;
+  const char* what = *kind == FaultKind::NoCoprocessor ? "FP instruction with the FPU off (NOCP)"
+                     : *kind == FaultKind::DivideByZero ? "divide by zero (DIVBYZERO)"
+                                                        : "unaligned access (UNALIGNED)";
+  // The instruction does not run: its fault stacks its own address.
+  board->raise_fault(*kind, at, false, at, what);
+}
+
+void Board::arm_traps() {
+  const std::uint32_t ccr = nvic_.ccr(), cpacr = nvic_.cpacr();
+  if (ccr == armed_ccr_ && cpacr == armed_cpacr_) return;
+  armed_ccr_ = ccr;
+  armed_cpacr_ = cpacr;
+  std::unordered_map<std::uint32_t, uc_hook> wanted;
+  for (std::uint32_t site : traps_.armed(ccr, cpacr)) {
+    if (auto it = trap_hooks_.find(site); it != trap_hooks_.end()) {
+      wanted.insert(*it);
+      trap_hooks_.erase(it);
+      continue;
+    }
+    uc_hook hook = 0;
+    check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::trap_hook), this,
+                      site, site),
+          "add a trap hook");
+    check(uc_ctl_remove_cache(uc_, site, site + 4), "drop translated code");
+    wanted.emplace(site, hook);
+  }
+  for (const auto& [site, hook] : trap_hooks_) {
+    check(uc_hook_del(uc_, hook), "remove a trap hook");
+    check(uc_ctl_remove_cache(uc_, site, site + 4), "drop translated code");
+  }
+  trap_hooks_ = std::move(wanted);
 }
 
 void Board::instruction_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
@@ -678,7 +722,10 @@ std::uint32_t Board::on_read(const Mapping& m, std::uint32_t offset, unsigned si
 void Board::on_write(const Mapping& m, std::uint32_t offset, unsigned size, std::uint32_t value) {
   m.peripheral->write(offset, value, size, now_);
   watch_.on_access(m.window.base + offset, value, true, false);
-  if (m.peripheral == &nvic_) irq_check_ = true;
+  if (m.peripheral == &nvic_) {
+    irq_check_ = true;
+    arm_traps();
+  }
   after_access(m);
   refresh_clock();
 }

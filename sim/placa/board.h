@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sim/core/clock_history.h"
@@ -23,6 +24,7 @@
 #include "sim/core/cpu.h"
 #include "sim/core/elf_image.h"
 #include "sim/placa/fault_locator.h"
+#include "sim/placa/instruction_traps.h"
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
 #include "sim/core/memory_map.h"
@@ -109,6 +111,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
 
   static void block_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
   static void mask_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
+  static void trap_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
+  // Hooks on the instructions whose trap can fire under the current CCR and CPACR.
+  void arm_traps();
   static void instruction_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size,
                                void* user);
   static void interrupt_hook(uc_engine* uc, std::uint32_t intno, void* user);
@@ -184,6 +189,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t current_block_ = 0;
   std::uint32_t current_block_size_ = 0;
   Trial trial_;
+  InstructionTraps traps_;
+  std::unordered_map<std::uint32_t, uc_hook> trap_hooks_;
+  std::uint32_t armed_ccr_ = ~0u, armed_cpacr_ = ~0u;
   std::unique_ptr<FaultLocator> locator_;
   bool sleeping_ = false;
   bool calling_ = false;

@@ -54,6 +54,9 @@ TEST(Exceptions, FaultsReachTheirHandler) {
       {4, "HardFault_Handler", 1u << 8, true},     // execution from nowhere
       {5, "BusFault_Handler", 1u << 9, false},     // enabled BusFault takes it
       {6, "UsageFault_Handler", 1u << 16, false},  // enabled UsageFault takes it
+      {11, "HardFault_Handler", 1u << 25, true},   // divide by zero, trapped
+      {12, "HardFault_Handler", 1u << 19, true},   // FPU off: no coprocessor
+      {13, "HardFault_Handler", 1u << 24, true},   // LDRD not word aligned
   };
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.caso);
