@@ -6,7 +6,7 @@ add_library(sim_arranque OBJECT ${SIM_IMAGES_DIR}/arranque_prueba.S)
 
 # Each image named by its source, so a renamed or missing one fails here.
 foreach(source excepciones.S prioridades.cpp fallos.cpp perifericos.cpp llamadas.cpp
-    forma_reloj.cpp memoria.S)
+    forma_reloj.cpp memoria.S semihosting.cpp)
   get_filename_component(name ${source} NAME_WE)
   set(source ${SIM_IMAGES_DIR}/${source})
   add_executable(sim_${name} ${source} $<TARGET_OBJECTS:sim_arranque>)

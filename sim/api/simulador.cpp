@@ -135,6 +135,11 @@ const std::optional<ErrorStopInfo>& Simulador::error_stop() const { return board
 const std::optional<FaultInfo>& Simulador::fault() const { return board_->fault(); }
 std::optional<Parking> Simulador::parking() const { return board_->parking(); }
 bool Simulador::sleeping() const { return board_->sleeping(); }
+const std::string& Simulador::semihosting_output(int handle) const {
+  return board_->semihosting_output(handle);
+}
+void Simulador::semihosting_input(const std::string& bytes) { board_->semihosting_input(bytes); }
+std::optional<int> Simulador::exit_status() const { return board_->exit_status(); }
 
 bool Simulador::irq_enabled(unsigned irq) const { return board_->nvic().enabled(kFirstIrq + irq); }
 bool Simulador::irq_pending(unsigned irq) const { return board_->nvic().pending(kFirstIrq + irq); }

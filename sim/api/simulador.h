@@ -144,6 +144,12 @@ class Simulador {
   // in thread mode with nothing left that could ever happen.
   std::optional<Parking> parking() const;
   bool sleeping() const;  // waiting in WFI
+  // Semihosting (Options::semihosting): what the firmware wrote to handle 1
+  // (standard output) or 2 (error) when no output function was given, bytes
+  // its SYS_READC calls will get, and the status it exited with.
+  const std::string& semihosting_output(int handle = 1) const;
+  void semihosting_input(const std::string& bytes);
+  std::optional<int> exit_status() const;
   // Interrupt controller (device IRQ numbers).
   bool irq_enabled(unsigned irq) const;
   bool irq_pending(unsigned irq) const;

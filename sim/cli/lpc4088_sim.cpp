@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/output_check.h"
@@ -53,6 +54,11 @@ int report_end(const sim::Simulador& board, const sim::RunResult& result) {
       std::printf("\n");
       return 2;
     }
+    case sim::StopReason::Exited: {
+      const int status = board.exit_status().value_or(1);
+      std::printf("end: the firmware exited with status %d at %.6f s\n", status, result.time);
+      return status;
+    }
     case sim::StopReason::Parked: {
       const auto p = board.parking();
       std::printf("end: parked at %.6f s in %s (%s), pc 0x%08X\n", result.time,
@@ -75,6 +81,12 @@ int run(const CommandLine& c) {
   sim::Options options;
   options.fail_on_unmodelled = c.strict;
   options.idle_skipping = c.idle_skipping;
+  options.semihosting = c.semihosting;
+  options.semihosting_output = [](int handle, std::string_view bytes) {
+    // Raw bytes, in order with the report lines around them.
+    std::fflush(handle == 2 ? stdout : stderr);
+    std::fwrite(bytes.data(), 1, bytes.size(), handle == 2 ? stderr : stdout);
+  };
   sim::Simulador board(c.image, options);
   for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
   for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);

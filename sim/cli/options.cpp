@@ -97,6 +97,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.trace = true;
     } else if (a == "--strict") {
       c.strict = true;
+    } else if (a == "--semihosting") {
+      c.semihosting = true;
     } else if (a == "--no-idle-skip") {
       c.idle_skipping = false;
     } else if (!a.empty() && a[0] == '-') {
@@ -116,7 +118,7 @@ static_assert(kMaxBoardSeconds == 1e6, "the usage text states the longest run");
 const char* usage() {
   return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s] [--pin P2.22=0@0.2s]\n"
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
-         "                   [--strict] [--no-idle-skip]\n"
+         "                   [--strict] [--no-idle-skip] [--semihosting]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
          "(1 s unless --for says otherwise), printing output pin changes and how the run\n"
@@ -128,8 +130,12 @@ const char* usage() {
          "  --trace          also prints the inputs and unmodelled register accesses\n"
          "  --strict         an access to a register nobody modelled ends the run\n"
          "  --no-idle-skip   executes waiting loops instead of jumping over them\n"
+         "  --semihosting    serves the firmware's semihosting calls (BKPT 0xAB) as a\n"
+         "                   debug probe would: its output goes to standard output and\n"
+         "                   error as raw bytes, and its exit ends the run\n"
          "Exit status:\n"
          "   0  the run reached its time (running, asleep, or parked in thread mode)\n"
+         "  0-255 with --semihosting, when the firmware exits: the status it gave\n"
          "   1  the firmware made an error stop\n"
          "   2  a fault parked the CPU, or locked it up\n"
          "   3  the CPU is parked for good in an interrupt handler\n"

@@ -35,6 +35,7 @@ struct CommandLine {
   bool strict = false;  // fail on unmodelled registers
   bool idle_skipping = true;
   bool help = false;
+  bool semihosting = false;
 };
 
 // "3s", "1.5 s", "200ms", "50us", or plain seconds: a finite, non-negative

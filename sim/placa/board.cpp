@@ -110,6 +110,15 @@ Board::Board(const std::filesystem::path& image, const Options& options)
       watch_(static_cast<LoopWatch::Probe&>(*this)),
       clock_(kResetCpuHz) {
   locator_ = std::make_unique<FaultLocator>(uc_, *memory_, trial_, invalid_address_);
+  if (options_.semihosting) {
+    auto output = options_.semihosting_output;
+    if (!output) {
+      output = [this](int handle, std::string_view bytes) {
+        semihosting_kept_[handle == 2] += bytes;
+      };
+    }
+    semihosting_ = std::make_unique<Semihosting>(*memory_, std::move(output));
+  }
   set_up_emulator();
   map_peripherals();
   reset();
@@ -273,6 +282,9 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
       break;
     case Stop::Parked:
       result.reason = StopReason::Parked;
+      break;
+    case Stop::Exited:
+      result.reason = StopReason::Exited;
       break;
     case Stop::Condition:
     case Stop::CallReturned:
@@ -515,6 +527,11 @@ Parking Board::make_parking(std::uint32_t pc) const {
   return p;
 }
 
+void Board::semihosting_input(std::string_view bytes) {
+  if (!semihosting_) throw std::logic_error("semihosting is off");
+  semihosting_->add_input(bytes);
+}
+
 std::string Board::exception_name(unsigned exception) const {
   switch (exception) {
     case 0:
@@ -598,6 +615,19 @@ void Board::on_interrupt(std::uint32_t intno) {
       return;
     }
     case kIntrBreakpoint: {
+      if (semihosting_) {
+        std::uint16_t instruction = 0;
+        memory_->read_memory(pc, &instruction, 2);
+        if (instruction == kSemihostingBkpt) {
+          const Semihosting::Call call = semihosting_->serve(cpu_.r(0), cpu_.r(1), seconds());
+          cpu_.set_r(0, call.result);
+          if (call.exit_status) {
+            exit_status_ = call.exit_status;
+            return stop_at(pc + 2, Stop::Exited);
+          }
+          return cpu_.set_pc(pc + 2);
+        }
+      }
       // With no debugger and the debug monitor off, a breakpoint is a
       // debug event that escalates to HardFault, stacking the BKPT itself.
       fault_ = FaultInfo{"breakpoint (BKPT) with no debugger", pc, pc, seconds()};
@@ -890,6 +920,8 @@ CallResult Board::call(std::uint32_t function, std::initializer_list<CallArg> ar
   std::string what = "the call did not return: ";
   if (why == Stop::Fault && fault_) {
     what += fault_->kind;
+  } else if (why == Stop::Exited && exit_status_) {
+    what += "the firmware exited with status " + std::to_string(*exit_status_);
   } else if (why == Stop::Parked && parking_) {
     what += "parked in " + parking_->function;
   } else {

@@ -25,6 +25,7 @@
 #include "sim/core/elf_image.h"
 #include "sim/placa/fault_locator.h"
 #include "sim/placa/instruction_traps.h"
+#include "sim/placa/semihosting.h"
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
 #include "sim/core/memory_map.h"
@@ -57,6 +58,11 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t cpu_hz() const { return clock_.hz(); }
   std::uint64_t instructions() const { return instructions_; }
   bool sleeping() const { return sleeping_; }
+  // What the firmware wrote through semihosting to handle 1 or 2 (when no
+  // output function was given), what it may read, and its exit status.
+  const std::string& semihosting_output(int handle) const { return semihosting_kept_[handle == 2]; }
+  void semihosting_input(std::string_view bytes);
+  std::optional<int> exit_status() const { return exit_status_; }
 
   Cpu& cpu() { return cpu_; }
   const Cpu& cpu() const { return cpu_; }
@@ -95,7 +101,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
     double volts;
   };
   // Precise: the next block would cross the run's end (internal, never a result).
-  enum class Stop { None, Time, Condition, ErrorStop, Fault, Parked, CallReturned, Precise };
+  enum class Stop {
+    None, Time, Condition, ErrorStop, Fault, Parked, CallReturned, Exited, Precise };
 
   // IrqLines
   void set_irq_line(unsigned irq, bool high) override;
@@ -190,6 +197,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t current_block_size_ = 0;
   Trial trial_;
   InstructionTraps traps_;
+  std::unique_ptr<Semihosting> semihosting_;
+  std::string semihosting_kept_[2];
+  std::optional<int> exit_status_;
   std::unordered_map<std::uint32_t, uc_hook> trap_hooks_;
   std::uint32_t armed_ccr_ = ~0u, armed_cpacr_ = ~0u;
   std::unique_ptr<FaultLocator> locator_;

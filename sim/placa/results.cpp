@@ -51,6 +51,8 @@ const char* to_string(StopReason reason) {
       return "fault";
     case StopReason::Parked:
       return "parked";
+    case StopReason::Exited:
+      return "exited";
   }
   return "?";
 }

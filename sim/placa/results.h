@@ -5,8 +5,10 @@
 #define SIM_PLACA_RESULTS_H
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "sim/modelo/peripheral.h"
 
@@ -69,6 +71,7 @@ enum class StopReason {
   ErrorStop,    // parar_con_error was called; see error_stop()
   Fault,        // a fault parked the CPU in its handler; see fault()
   Parked,       // stuck in a handler's loop for good; see parking()
+  Exited,       // the firmware asked to exit through semihosting; see exit_status()
 };
 const char* to_string(StopReason reason);
 
@@ -119,6 +122,12 @@ struct Options {
   // Turn off idle skipping (for measuring it, and for checking that it
   // changes nothing the firmware sees).
   bool idle_skipping = true;
+  // Serve semihosting calls (BKPT 0xAB) as a debug probe would; off, as on a
+  // board without one, a BKPT is a debug event like any other.
+  bool semihosting = false;
+  // Where semihosting output goes (handle 1 or 2, raw bytes); when empty the
+  // board keeps it for semihosting_output().
+  std::function<void(int handle, std::string_view bytes)> semihosting_output;
 };
 
 }  // namespace sim

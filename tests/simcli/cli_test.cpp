@@ -188,6 +188,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Ending{"P2.12", 2, "vector table fetch failed"},
                       Ending{"P2.13", 3, "parked at"}));
 
+TEST(Cli, SemihostingOutputIsRawAndTheExitStatusIsTheFirmwares) {
+  const std::string image = FIRMWARE_IMAGES "/sim_semihosting.elf";
+  if (!fs::exists(image)) GTEST_SKIP() << "no firmware images";
+  const ResultadoProceso r = sim({image, "--semihosting", "--for", "1"});
+  EXPECT_EQ(r.estado, 7);
+  EXPECT_EQ(r.salida.rfind("hola!", 0), 0u) << r.salida;
+  EXPECT_EQ(r.errores, "aviso\n");
+  EXPECT_EQ(sim({image, "--for", "1"}).estado, 2) << "without it, BKPT is a fault";
+}
+
 TEST(Cli, OutputThatCannotBeWrittenFails) {
   if (!fs::exists(kReloj)) GTEST_SKIP() << "no firmware images";
   for (SalidaEstandar destino : {SalidaEstandar::Llena, SalidaEstandar::Cerrada}) {
