@@ -38,6 +38,16 @@ RunResult Simulador::run_to(const std::string& function, double max_seconds) {
   return board_->run(board_->seconds() + max_seconds, nullptr, symbol(function));
 }
 
+RunResult Simulador::step() { return board_->step(); }
+void Simulador::add_breakpoint(std::uint32_t address) { board_->add_breakpoint(address); }
+void Simulador::remove_breakpoint(std::uint32_t address) { board_->remove_breakpoint(address); }
+void Simulador::add_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind) {
+  board_->add_watchpoint(address, length, kind);
+}
+void Simulador::remove_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind) {
+  board_->remove_watchpoint(address, length, kind);
+}
+
 double Simulador::time() const { return board_->seconds(); }
 Cycles Simulador::cycles() const { return board_->now(); }
 double Simulador::time_at(Cycles cycle) const { return board_->seconds_at(cycle); }

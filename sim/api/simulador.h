@@ -70,6 +70,17 @@ class Simulador {
   std::uint32_t cpu_hz() const;
   std::uint64_t instructions() const;  // instructions executed (not skipped)
 
+  // --- debugging ------------------------------------------------------------
+  // One instruction (or the entry of an exception that is due).
+  RunResult step();
+  // A run stops before the instruction at `address` runs; a run
+  // that starts there runs it first.
+  void add_breakpoint(std::uint32_t address);
+  void remove_breakpoint(std::uint32_t address);
+  // A run stops at the end of the block that accessed [address, address + length).
+  void add_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind);
+  void remove_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind);
+
   // --- inputs (scheduled at a board time; `at` before now means "now") ------
   void set_pin(Pin pin, bool level, double at);
   // A press: falling edge at `at`, rising edge `hold` seconds later.

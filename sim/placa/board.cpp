@@ -208,6 +208,27 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
   }
   end_seconds_ = until_seconds;
   end_ = clock_.cycles_at(until_seconds);
+  return run_from_here(condition, stop_at);
+}
+
+RunResult Board::run_to_cycle(Cycles end, Stop at_end) {
+  end_ = end;
+  end_in_cycles_ = true;
+  at_end_ = at_end;
+  try {
+    const RunResult r = run_from_here(nullptr, 0);
+    end_in_cycles_ = false;
+    at_end_ = Stop::Time;
+    return r;
+  } catch (...) {
+    end_in_cycles_ = false;
+    at_end_ = Stop::Time;
+    throw;
+  }
+}
+
+RunResult Board::run_from_here(const std::function<bool()>* condition, std::uint32_t stop_at) {
+  if (breakpoints_.count(cpu_.pc() & ~1u) != 0) resume_over_ = cpu_.pc() & ~1u;
   condition_ = condition;
   stop_address_ = stop_at;
   stop_ = Stop::None;
@@ -218,7 +239,7 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
   while (stop_ == Stop::None) {
     service_time();
     if (now_ >= end_) {
-      stop_ = Stop::Time;
+      stop_ = at_end_;
       break;
     }
     if (sleeping_) {
@@ -269,6 +290,7 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
     }
   }
   end_precise();
+  resume_over_.reset();
   condition_ = nullptr;
   stop_address_ = 0;
   RunResult result;
@@ -285,6 +307,16 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
       break;
     case Stop::Exited:
       result.reason = StopReason::Exited;
+      break;
+    case Stop::Breakpoint:
+      result.reason = StopReason::Breakpoint;
+      break;
+    case Stop::Watchpoint:
+      result.reason = StopReason::Watchpoint;
+      result.watch = watch_hit_;
+      break;
+    case Stop::Stepped:
+      result.reason = StopReason::Stepped;
       break;
     case Stop::Condition:
     case Stop::CallReturned:
@@ -335,7 +367,7 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
   if (address == stop_address_) return stop_at(address, Stop::Condition);
   if (now_ >= deadline_) {
     service_time();
-    if (now_ >= end_) return stop_at(address, Stop::Time);
+    if (now_ >= end_) return stop_at(address, at_end_);
   }
   if (irq_check_ && take_exception_if_due(address)) return;
   if (condition_ != nullptr && (*condition_)()) return stop_at(address, Stop::Condition);
@@ -406,7 +438,7 @@ void Board::on_instruction(std::uint32_t address) {
   // within its range is counted by the block hook).
   if (stop_ != Stop::None || current_block_ != precise_.address) return;
   if (now_ >= deadline_) service_time();
-  if (now_ >= end_) return stop_at(address, Stop::Time);
+  if (now_ >= end_) return stop_at(address, at_end_);
   ++now_;
   ++instructions_;
 }
@@ -508,7 +540,7 @@ void Board::on_idle_loop(std::uint32_t address) {
   now_ = std::max(now_, std::min(deadline_, end_));
   watch_.reset();
   service_time();
-  if (now_ >= end_) return stop_at(address, Stop::Time);
+  if (now_ >= end_) return stop_at(address, at_end_);
   take_exception_if_due(address);
 }
 
@@ -525,6 +557,88 @@ Parking Board::make_parking(std::uint32_t pc) const {
   p.exception_name = exception_name(p.exception);
   p.time = seconds();
   return p;
+}
+
+// --- debugger ----------------------------------------------------------------------
+
+RunResult Board::step() { return run_to_cycle(now_ + 1, Stop::Stepped); }
+
+void Board::breakpoint_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
+  auto* board = static_cast<Board*>(user);
+  if (board->trial_.active || board->stop_ != Stop::None) return;
+  const auto at = static_cast<std::uint32_t>(address);
+  if (board->resume_over_ == at) {
+    board->resume_over_.reset();  // the instruction the run started on runs once
+    return;
+  }
+  // The block was counted whole when it began: take back what did not run.
+  if (!(board->precise_.on && board->current_block_ == board->precise_.address)) {
+    const std::uint8_t* code = board->memory_->host(board->current_block_, at - board->current_block_);
+    const unsigned ran =
+        code ? count_thumb_instructions(code, at - board->current_block_) : 0;
+    const unsigned whole = board->counter_.count(
+        board->current_block_, board->current_block_size_,
+        [board](std::uint32_t a, std::uint32_t n) {
+          return static_cast<const MemoryMap&>(*board->memory_).host(a, n);
+        });
+    board->now_ -= whole - ran;
+    board->instructions_ -= whole - ran;
+  }
+  board->stop_at(at, Stop::Breakpoint);
+}
+
+void Board::add_breakpoint(std::uint32_t address) {
+  address &= ~1u;
+  if (breakpoints_.count(address) != 0) return;
+  uc_hook hook = 0;
+  check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::breakpoint_hook),
+                    this, address, address),
+        "add a breakpoint");
+  check(uc_ctl_remove_cache(uc_, address, address + 2), "drop translated code");
+  breakpoints_.emplace(address, hook);
+}
+
+void Board::remove_breakpoint(std::uint32_t address) {
+  address &= ~1u;
+  const auto it = breakpoints_.find(address);
+  if (it == breakpoints_.end()) return;
+  check(uc_hook_del(uc_, it->second), "remove a breakpoint");
+  check(uc_ctl_remove_cache(uc_, address, address + 2), "drop translated code");
+  breakpoints_.erase(it);
+}
+
+void Board::watch_hook(uc_engine*, uc_mem_type type, std::uint64_t address, int, std::int64_t,
+                       void* user) {
+  auto* board = static_cast<Board*>(user);
+  if (board->trial_.active || board->stop_ != Stop::None) return;
+  // The emulator knows the access, not the instruction: the run stops at
+  // the end of the block that made it.
+  board->watch_hit_ = {static_cast<std::uint32_t>(address),
+                       type == UC_MEM_WRITE ? WatchKind::Write : WatchKind::Read};
+  board->stop_ = Stop::Watchpoint;
+  check(uc_emu_stop(board->uc_), "stop at a watchpoint");
+}
+
+void Board::add_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind) {
+  if (length == 0) throw std::invalid_argument("a watchpoint covers at least one byte");
+  const int type = kind == WatchKind::Write  ? UC_HOOK_MEM_WRITE
+                   : kind == WatchKind::Read ? UC_HOOK_MEM_READ
+                                             : UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE;
+  uc_hook hook = 0;
+  check(uc_hook_add(uc_, &hook, type, reinterpret_cast<void*>(&Board::watch_hook), this, address,
+                    std::uint64_t{address} + length - 1),
+        "add a watchpoint");
+  watches_.push_back({address, length, kind, hook});
+}
+
+void Board::remove_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind) {
+  for (auto it = watches_.begin(); it != watches_.end(); ++it) {
+    if (it->address == address && it->length == length && it->kind == kind) {
+      check(uc_hook_del(uc_, it->hook), "remove a watchpoint");
+      watches_.erase(it);
+      return;
+    }
+  }
 }
 
 void Board::semihosting_input(std::string_view bytes) {
@@ -628,6 +742,7 @@ void Board::on_interrupt(std::uint32_t intno) {
           return cpu_.set_pc(pc + 2);
         }
       }
+      if (options_.debugger_attached) return stop_at(pc, Stop::Breakpoint);
       // With no debugger and the debug monitor off, a breakpoint is a
       // debug event that escalates to HardFault, stacking the BKPT itself.
       fault_ = FaultInfo{"breakpoint (BKPT) with no debugger", pc, pc, seconds()};
@@ -775,7 +890,7 @@ void Board::refresh_clock() {
   const std::uint32_t hz = peripherals_->clocks().cpu_hz();
   if (hz == clock_.hz() || hz == 0) return;
   clock_.change(now_, hz);
-  end_ = clock_.cycles_at(end_seconds_);
+  if (!end_in_cycles_) end_ = clock_.cycles_at(end_seconds_);
   recompute_events();
 }
 

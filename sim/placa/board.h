@@ -48,6 +48,18 @@ class Board final : private IrqLines, private LoopWatch::Probe {
                 std::uint32_t stop_at);
   CallResult call(std::uint32_t function, std::initializer_list<CallArg> args, double max_seconds);
 
+  // --- what a debugger needs ---
+  // Runs exactly one instruction; an exception that is due is entered the
+  // way the core takes it, so a step may end at a handler's first instruction.
+  RunResult step();
+  // Breakpoints cost nothing until their address runs: only that address is
+  // watched. Resuming at a breakpoint runs its instruction first.
+  void add_breakpoint(std::uint32_t address);
+  void remove_breakpoint(std::uint32_t address);
+  // The run stops after the instruction block that made the access.
+  void add_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind);
+  void remove_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind);
+
   // Inputs applied when board time reaches `at` (seconds).
   void schedule_pin(Pin pin, bool level, double at);
   void schedule_adc(unsigned channel, double volts, double at);
@@ -102,7 +114,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   };
   // Precise: the next block would cross the run's end (internal, never a result).
   enum class Stop {
-    None, Time, Condition, ErrorStop, Fault, Parked, CallReturned, Exited, Precise };
+    None, Time, Condition, ErrorStop, Fault, Parked, CallReturned, Exited, Breakpoint,
+    Watchpoint, Stepped, Precise };
 
   // IrqLines
   void set_irq_line(unsigned irq, bool high) override;
@@ -200,6 +213,23 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::unique_ptr<Semihosting> semihosting_;
   std::string semihosting_kept_[2];
   std::optional<int> exit_status_;
+  static void breakpoint_hook(uc_engine* uc, std::uint64_t address, std::uint32_t size, void* user);
+  static void watch_hook(uc_engine* uc, uc_mem_type type, std::uint64_t address, int size,
+                         std::int64_t value, void* user);
+  RunResult run_to_cycle(Cycles end, Stop at_end);
+  RunResult run_from_here(const std::function<bool()>* condition, std::uint32_t stop_at);
+  struct Watch {
+    std::uint32_t address;
+    std::uint32_t length;
+    WatchKind kind;
+    uc_hook hook;
+  };
+  std::unordered_map<std::uint32_t, uc_hook> breakpoints_;
+  std::vector<Watch> watches_;
+  std::optional<std::uint32_t> resume_over_;  // a breakpoint the run starts on
+  WatchHit watch_hit_;
+  Stop at_end_ = Stop::Time;
+  bool end_in_cycles_ = false;
   std::unordered_map<std::uint32_t, uc_hook> trap_hooks_;
   std::uint32_t armed_ccr_ = ~0u, armed_cpacr_ = ~0u;
   std::unique_ptr<FaultLocator> locator_;

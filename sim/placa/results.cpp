@@ -53,6 +53,12 @@ const char* to_string(StopReason reason) {
       return "parked";
     case StopReason::Exited:
       return "exited";
+    case StopReason::Breakpoint:
+      return "breakpoint";
+    case StopReason::Watchpoint:
+      return "watchpoint";
+    case StopReason::Stepped:
+      return "stepped";
   }
   return "?";
 }

@@ -72,12 +72,24 @@ enum class StopReason {
   Fault,        // a fault parked the CPU in its handler; see fault()
   Parked,       // stuck in a handler's loop for good; see parking()
   Exited,       // the firmware asked to exit through semihosting; see exit_status()
+  Breakpoint,   // the CPU reached a breakpoint, or a BKPT with a debugger attached
+  Watchpoint,   // a watched address was accessed; see RunResult::watch
+  Stepped,      // the single instruction asked for ran (or an exception was entered)
+};
+
+enum class WatchKind : std::uint8_t { Write, Read, Access };
+
+// The access that stopped a run at a watchpoint.
+struct WatchHit {
+  std::uint32_t address = 0;  // the data address accessed
+  WatchKind kind = WatchKind::Write;
 };
 const char* to_string(StopReason reason);
 
 struct RunResult {
   StopReason reason = StopReason::TimeReached;
   double time = 0;  // board time at the stop, seconds
+  WatchHit watch;   // for Watchpoint
 };
 
 // An argument of a firmware call: integers and pointers go in r0-r3 then on
@@ -128,6 +140,9 @@ struct Options {
   // Where semihosting output goes (handle 1 or 2, raw bytes); when empty the
   // board keeps it for semihosting_output().
   std::function<void(int handle, std::string_view bytes)> semihosting_output;
+  // A debugger is attached: a BKPT (other than a served semihosting call)
+  // halts the run with StopReason::Breakpoint instead of raising a fault.
+  bool debugger_attached = false;
 };
 
 }  // namespace sim
