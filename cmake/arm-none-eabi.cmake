@@ -12,10 +12,13 @@ set(CMAKE_SIZE arm-none-eabi-size CACHE FILEPATH "")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
 set(LAB_CPU_FLAGS "-mcpu=cortex-m4 -mthumb -mfloat-abi=hard -mfpu=fpv4-sp-d16")
-set(CMAKE_C_FLAGS_INIT "${LAB_CPU_FLAGS} -ffunction-sections -fdata-sections")
+# Full debug information (types, locals, macros) stays in the .elf for the
+# debugger; the .bin and .hex hold only what is loaded, so they do not change.
+set(LAB_DEBUG_FLAGS "-g3")
+set(CMAKE_C_FLAGS_INIT "${LAB_CPU_FLAGS} ${LAB_DEBUG_FLAGS} -ffunction-sections -fdata-sections")
 set(CMAKE_CXX_FLAGS_INIT
-    "${LAB_CPU_FLAGS} -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-use-cxa-atexit")
-set(CMAKE_ASM_FLAGS_INIT "${LAB_CPU_FLAGS}")
+    "${LAB_CPU_FLAGS} ${LAB_DEBUG_FLAGS} -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-use-cxa-atexit")
+set(CMAKE_ASM_FLAGS_INIT "${LAB_CPU_FLAGS} -g")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "--specs=nano.specs -Wl,--gc-sections")
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
