@@ -10,7 +10,7 @@
 
 #include "sim/core/cpu.h"
 #include "sim/core/memory_map.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 

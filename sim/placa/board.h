@@ -25,7 +25,7 @@
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
 #include "sim/core/memory_map.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 #include "sim/placa/lpc4088_peripherals.h"
 #include "sim/placa/results.h"
 

@@ -8,7 +8,7 @@
 #include "sim/cli/options.h"
 #include "sim/core/clock_history.h"
 #include "sim/core/code_scan.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -6,8 +6,8 @@
 // 5 BusFault, 6 UsageFault, 11 SVCall, 12 DebugMonitor, 14 PendSV,
 // 15 SysTick, 16 + n device interrupt n. Priorities are the raw bytes with
 // the 5 implemented bits (bits 7:3); lower is more urgent.
-#ifndef SIM_CORE_NVIC_H
-#define SIM_CORE_NVIC_H
+#ifndef SIM_SCS_NVIC_H
+#define SIM_SCS_NVIC_H
 
 #include <array>
 #include <cstdint>
