@@ -20,19 +20,36 @@ constexpr std::uint32_t kReturnProcessStack = 1u << 2;
 
 }  // namespace
 
+Exceptions::Masks Exceptions::masks() const {
+  const std::uint32_t control = cpu_.get(UC_ARM_REG_CONTROL);
+  // The emulator reads the masks as 0 for unprivileged code.
+  const bool unprivileged = (control & kControlNpriv) != 0 && nvic_.current() == 0;
+  if (unprivileged) become_privileged(kHardFault);
+  const Masks m{cpu_.primask(), cpu_.basepri(), cpu_.faultmask()};
+  if (unprivileged) cpu_.set(UC_ARM_REG_CONTROL, control);
+  return m;
+}
+
 int Exceptions::execution_priority() const {
-  return nvic_.execution_priority(cpu_.primask(), cpu_.basepri(), cpu_.faultmask());
+  const Masks m = masks();
+  return nvic_.execution_priority(m.primask, m.basepri, m.faultmask);
 }
 
 unsigned Exceptions::takeable() const {
-  return nvic_.next_to_take(cpu_.primask(), cpu_.basepri(), cpu_.faultmask());
+  const Masks m = masks();
+  return nvic_.next_to_take(m.primask, m.basepri, m.faultmask);
+}
+
+bool Exceptions::wakes_from_wfi() const {
+  const Masks m = masks();
+  return nvic_.wakes_from_wfi(m.basepri, m.faultmask);
 }
 
 // The emulator answers MSP, PSP and the masks only to privileged code, and
 // ignores CONTROL writes from unprivileged thread mode: a moment in handler
 // mode drops nPRIV so the model can work on them. The caller puts CONTROL
 // back.
-void Exceptions::become_privileged(unsigned exception_number) {
+void Exceptions::become_privileged(unsigned exception_number) const {
   const std::uint32_t control = cpu_.get(UC_ARM_REG_CONTROL);
   if ((control & kControlNpriv) == 0) return;
   const unsigned ipsr = cpu_.get(UC_ARM_REG_IPSR) & 0x1FF;

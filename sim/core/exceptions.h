@@ -54,13 +54,21 @@ class Exceptions {
   // The exception the CPU may take now (0 when none), given its masks.
   unsigned takeable() const;
   int execution_priority() const;
+  // A pending exception would end WFI (PRIMASK does not keep it asleep).
+  bool wakes_from_wfi() const;
   // Lazy FP state up to date with what the handler ran.
   void sync_lazy_fp();
 
  private:
   bool push_frame(std::uint32_t return_address, bool thumb, std::uint32_t& exc_return,
                   unsigned exception);
-  void become_privileged(unsigned exception_number);
+  void become_privileged(unsigned exception_number) const;
+  struct Masks {
+    bool primask;
+    std::uint8_t basepri;
+    bool faultmask;
+  };
+  Masks masks() const;
   bool pop_frame(std::uint32_t exc_return);
   Entry jump_to_vector(unsigned exception);
 

@@ -210,7 +210,7 @@ RunResult Board::run(double until_seconds, const std::function<bool()>* conditio
       break;
     }
     if (sleeping_) {
-      if (!nvic_.wakes_from_wfi(cpu_.basepri(), cpu_.faultmask())) {
+      if (!exceptions_.wakes_from_wfi()) {
         now_ = std::max(now_, std::min(deadline_, end_));
         continue;
       }

@@ -114,6 +114,22 @@ TEST(Exceptions, UnmaskingInRewrittenRamCodeIsTakenAtOnce) {
   }
 }
 
+// The emulator shows unprivileged code its masks as 0; they mask all the same.
+TEST(Exceptions, PrimaskHoldsInUnprivilegedThreadMode) {
+  SIM_BOARD(board, "llamadas");
+  board.run_for(0.001);
+  board.write<std::uint32_t>(0xE000E100, 1u << 5);
+  const std::uint32_t marker = board.symbol("contador_llamadas");
+  board.write<std::uint32_t>(marker, 0);
+  // cpsid i; str r1, [r0] (pends IRQ 5); msr control, r3 (nPRIV); isb;
+  // b 1f (a new block); 1: str r3, [r2]; bx lr
+  const std::array<std::uint16_t, 9> code{0xB672, 0x6001, 0xF383, 0x8814, 0xF3BF,
+                                          0x8F6F, 0xE7FF, 0x6013, 0x4770};
+  board.write("codigo_en_ram", code);
+  EXPECT_NO_THROW(board.call("codigo_en_ram", {0xE000E200u, 1u << 5, marker, 1u}, 0.01));
+  EXPECT_EQ(board.read<std::uint32_t>(marker), 1u);
+}
+
 TEST(Exceptions, StrayInterruptParksInItsDefaultHandler) {
   SIM_BOARD(board, "llamadas");
   board.run_for(0.001);
