@@ -269,7 +269,7 @@ void Nvic::advance(Cycles now) {
 }
 
 bool Nvic::volatile_register(std::uint32_t offset) const {
-  return (offset & ~3u) == kSysTickRegs + SysTick::kVal;
+  return (offset & ~3u) == kSysTickRegs + SysTick::kVal && systick_.counting();
 }
 
 void Nvic::reserve_lazy_fp(std::uint32_t fp_space, bool unprivileged, bool thread,

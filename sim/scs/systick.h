@@ -26,11 +26,11 @@ class SysTick {
   bool advance(Cycles now);
   // The next wrap after `now`, or kNever.
   Cycles next_event(Cycles now) const;
+  bool counting() const;
   // Counting with the exception enabled.
   bool will_interrupt() const;
 
  private:
-  bool counting() const;
   std::uint32_t value_at(Cycles now) const;
   // Restarts the count at `now` from `value`.
   void anchor(Cycles now, std::uint32_t value);
