@@ -136,6 +136,32 @@ static_assert(offsetof(SCB_Type, CPACR) == 0x88, "SCB CPACR");
 #define SCB_HFSR_FORCED (1UL << 30)
 #define SCB_HFSR_DEBUGEVT (1UL << 31)
 
+// DFSR: debug events; write one to clear.
+#define SCB_DFSR_BKPT (1UL << 1)
+
+// SCR: sleep behaviour.
+#define SCB_SCR_SLEEPONEXIT (1UL << 1)  // sleep on return to Thread mode
+
+// SysTick, from 0xE000E010: CTRL, LOAD, VAL, CALIB.
+#define SysTick_CTRL_ENABLE (1UL << 0)
+#define SysTick_CTRL_TICKINT (1UL << 1)
+#define SysTick_CTRL_CLKSOURCE (1UL << 2)  // 1: the processor clock
+#define SysTick_CTRL_COUNTFLAG (1UL << 16)
+#define SysTick_LOAD_RELOAD_MASK 0x00FFFFFFUL
+#define SysTick_CALIB_NOREF (1UL << 31)
+#define SysTick_CALIB_SKEW (1UL << 30)
+
+// FPCCR, at 0xE000EF34: automatic and lazy preservation of the FP context.
+#define FPU_FPCCR_ASPEN (1UL << 31)
+#define FPU_FPCCR_LSPEN (1UL << 30)
+#define FPU_FPCCR_MONRDY (1UL << 8)
+#define FPU_FPCCR_BFRDY (1UL << 6)
+#define FPU_FPCCR_MMRDY (1UL << 5)
+#define FPU_FPCCR_HFRDY (1UL << 4)
+#define FPU_FPCCR_THREAD (1UL << 3)
+#define FPU_FPCCR_USER (1UL << 1)
+#define FPU_FPCCR_LSPACT (1UL << 0)  // FP space reserved on a stack, not yet filled
+
 // Device interrupts (IRQn >= 0): word IRQn / 32, bit IRQn % 32 of each set.
 #define NVIC_PALABRA(IRQn) (((uint32_t)(IRQn)) >> 5)
 #define NVIC_BIT(IRQn) (1UL << (((uint32_t)(IRQn)) & 0x1FUL))

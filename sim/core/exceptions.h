@@ -3,6 +3,8 @@
 // 8-byte realignment, EXC_RETURN, vector fetch through VTOR, unstacking,
 // and tail-chaining into a pending exception instead of unstacking.
 // Only the main stack is modelled for handlers; thread mode may use either.
+// The FP registers are always stacked at entry; lazy stacking's state
+// (FPCCR.LSPACT, FPCAR) is shown as the chip shows it.
 #ifndef SIM_CORE_EXCEPTIONS_H
 #define SIM_CORE_EXCEPTIONS_H
 
@@ -10,7 +12,7 @@
 
 #include "sim/core/cpu.h"
 #include "sim/core/memory_map.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 
@@ -26,12 +28,13 @@ class Exceptions {
 
   enum class Entry {
     Taken,
-    StackFailed,       // the frame cannot be pushed (stack outside RAM)
-    VectorFailed,      // the frame is pushed, the handler's address cannot be read
-    VectorNotThumb,    // taken, but the vector has bit 0 clear: the first fetch faults
+    StackFailed,     // the frame cannot be pushed (stack outside RAM)
+    VectorFailed,    // the frame is pushed, the handler's address cannot be read
+    VectorNotThumb,  // taken, but the vector has bit 0 clear: the first fetch faults
   };
-  // Takes `exception` with `return_address` as the stacked PC.
-  Entry enter(unsigned exception, std::uint32_t return_address);
+  // Takes `exception` with `return_address` as the stacked PC; `thumb`
+  // false stacks xPSR with T = 0 (a fault on a fetch in ARM state).
+  Entry enter(unsigned exception, std::uint32_t return_address, bool thumb = true);
   // After VectorFailed: enters `exception` (HardFault) on the frame already
   // pushed, as the core does for a fault on the vector fetch.
   Entry enter_after_vector_fault(unsigned exception);
@@ -51,9 +54,21 @@ class Exceptions {
   // The exception the CPU may take now (0 when none), given its masks.
   unsigned takeable() const;
   int execution_priority() const;
+  // A pending exception would end WFI (PRIMASK does not keep it asleep).
+  bool wakes_from_wfi() const;
+  // Lazy FP state up to date with what the handler ran.
+  void sync_lazy_fp();
 
  private:
-  bool push_frame(std::uint32_t return_address, std::uint32_t& exc_return);
+  bool push_frame(std::uint32_t return_address, bool thumb, std::uint32_t& exc_return,
+                  unsigned exception);
+  void become_privileged(unsigned exception_number) const;
+  struct Masks {
+    bool primask;
+    std::uint8_t basepri;
+    bool faultmask;
+  };
+  Masks masks() const;
   bool pop_frame(std::uint32_t exc_return);
   Entry jump_to_vector(unsigned exception);
 

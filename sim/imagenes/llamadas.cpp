@@ -11,6 +11,8 @@ float escala(float x, int32_t factor, float desplazamiento);
 uint32_t dividir(uint32_t a, uint32_t b);
 uint32_t leer(uint32_t direccion);
 volatile uint32_t contador_llamadas;
+// Code that tests place in RAM and call by this name.
+uint16_t codigo_en_ram[16] __attribute__((aligned(4)));
 int main();
 }
 

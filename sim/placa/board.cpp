@@ -25,6 +25,13 @@ constexpr std::uint32_t kStopPad = kCallReturn.base + 0x100;
 constexpr const char* kScsName = "SCS";
 constexpr std::uint32_t kScsBase = SCS_BASE;
 constexpr std::uint32_t kScsSize = 0x1000;
+constexpr std::uint32_t kThumbBit = 1u << 24;  // EPSR.T
+
+// The default memory map's execute-never regions: peripherals, devices and
+// the system region.
+bool execute_never(std::uint32_t address) {
+  return (address >= 0x40000000 && address < 0x60000000) || address >= 0xA0000000;
+}
 
 constexpr std::array<const char*, 41> kIrqNames = {
     "WDT",   "TIMER0", "TIMER1", "TIMER2", "TIMER3", "UART0", "UART1",       "UART2",       "UART3",
@@ -139,15 +146,11 @@ void Board::set_up_emulator() {
   check(uc_hook_add(uc_, &hook, UC_HOOK_MEM_INVALID,
                     reinterpret_cast<void*>(&Board::invalid_memory_hook), this, 1, 0),
         "add the memory fault hook");
-  // Unmasking does not end a translated block: look right after each place
-  // that may unmask, so the interrupt is taken there.
+  // Code in flash cannot change: scanned once here. Code elsewhere is
+  // scanned as it runs (scan_block).
   for (const Segment& s : image_.segments()) {
     if (s.address >= kFlash.base + kFlash.size) continue;
-    for (std::uint32_t site : find_mask_changes(s.bytes.data(), s.bytes.size(), s.address)) {
-      check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::mask_hook), this,
-                        site, site),
-            "add a mask hook");
-    }
+    hook_mask_changes(s.bytes.data(), s.bytes.size(), s.address);
   }
   for (const Segment& s : image_.segments()) {
     if (s.address < kFlash.base + kFlash.size) traps_.scan(s.bytes.data(), s.bytes.size(), s.address);
@@ -243,7 +246,7 @@ RunResult Board::run_from_here(const std::function<bool()>* condition, std::uint
       break;
     }
     if (sleeping_) {
-      if (!nvic_.wakes_from_wfi(cpu_.basepri(), cpu_.faultmask())) {
+      if (!exceptions_.wakes_from_wfi()) {
         now_ = std::max(now_, std::min(deadline_, end_));
         continue;
       }
@@ -279,6 +282,11 @@ RunResult Board::run_from_here(const std::function<bool()>* condition, std::uint
       // instruction, so the run ends on the end's own cycle.
       stop_ = Stop::None;
       count_one_by_one(precise_.pending_address, precise_.pending_size);
+      continue;
+    }
+    if (stop_ == Stop::None && sleep_on_exit_) {
+      sleep_on_exit_ = false;
+      sleeping_ = true;
       continue;
     }
     if (stop_ == Stop::None) {
@@ -345,8 +353,48 @@ void Board::block_hook(uc_engine*, std::uint64_t address, std::uint32_t size, vo
 void Board::mask_hook(uc_engine*, std::uint64_t address, std::uint32_t, void* user) {
   auto* board = static_cast<Board*>(user);
   if (board->trial_.active) return;
-  board->irq_check_ = true;
-  if (board->stop_ == Stop::None) board->take_exception_if_due(static_cast<std::uint32_t>(address));
+  board->on_mask_change(static_cast<std::uint32_t>(address));
+}
+
+// Unmasking does not end a translated block: each place that may change a
+// mask is looked at right after, so an interrupt it lets in is taken there.
+void Board::hook_mask_changes(const std::uint8_t* code, std::size_t size, std::uint32_t base) {
+  for (std::uint32_t site : find_mask_changes(code, size, base)) {
+    if (!mask_sites_.insert(site).second) continue;
+    uc_hook hook;
+    check(uc_hook_add(uc_, &hook, UC_HOOK_CODE, reinterpret_cast<void*>(&Board::mask_hook), this,
+                      site, site),
+          "add a mask hook");
+  }
+}
+
+void Board::on_mask_change(std::uint32_t address) {
+  // The emulator keeps all 8 bits of BASEPRI; the chip only the implemented ones.
+  const std::uint32_t basepri = cpu_.get(UC_ARM_REG_BASEPRI);
+  if ((basepri & ~std::uint32_t{kImplementedPriorityBits}) != 0) {
+    cpu_.set(UC_ARM_REG_BASEPRI, basepri & kImplementedPriorityBits);
+  }
+  irq_check_ = true;
+  if (stop_ == Stop::None) take_exception_if_due(address);
+}
+
+// Only this block's translation is dropped, never all translated code (a
+// full flush costs about 0.3 s on this emulator).
+bool Board::scan_block(std::uint32_t address, std::uint32_t size) {
+  const std::uint8_t* code = static_cast<const MemoryMap&>(*memory_).host(address, size);
+  if (code == nullptr) return false;
+  auto [seen, added] = scanned_blocks_.try_emplace(address);
+  if (!added && seen->second.size() == size && std::memcmp(seen->second.data(), code, size) == 0) {
+    return false;
+  }
+  seen->second.assign(code, code + size);
+  const std::size_t before = mask_sites_.size();
+  hook_mask_changes(code, size, address);
+  if (mask_sites_.size() == before) return false;
+  // A site just past the block belongs to the next one: drop that too.
+  check(uc_ctl_remove_cache(uc_, address, address + size + 2), "drop translated code");
+  cpu_.set_pc(address);
+  return true;
 }
 
 void Board::on_block(std::uint32_t address, std::uint32_t size) {
@@ -365,6 +413,7 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
     return stop_at(address, Stop::ErrorStop);
   }
   if (address == stop_address_) return stop_at(address, Stop::Condition);
+  if (address - kFlash.base >= kFlash.size && scan_block(address, size)) return;
   if (now_ >= deadline_) {
     service_time();
     if (now_ >= end_) return stop_at(address, at_end_);
@@ -477,9 +526,10 @@ bool Board::take_exception_if_due(std::uint32_t return_address) {
   return true;
 }
 
-bool Board::enter_exception(unsigned exception, std::uint32_t return_address) {
+bool Board::enter_exception(unsigned exception, std::uint32_t return_address, bool thumb) {
   now_ += kEntryCycles;
-  return after_entry(exception, exceptions_.enter(exception, return_address), return_address);
+  return after_entry(exception, exceptions_.enter(exception, return_address, thumb),
+                     return_address);
 }
 
 bool Board::after_entry(unsigned exception, Exceptions::Entry entry, std::uint32_t return_address) {
@@ -494,7 +544,8 @@ bool Board::after_entry(unsigned exception, Exceptions::Entry entry, std::uint32
       const std::uint32_t handler = cpu_.pc() & ~1u;
       raise_fault(FaultKind::InvalidState, handler, false, handler,
                   "the vector of " + exception_name(exception) + " (" + hex(handler) +
-                      ") has bit 0 clear (invalid state)");
+                      ") has bit 0 clear (invalid state)",
+                  false);
       return true;
     }
     case Exceptions::Entry::VectorFailed: {
@@ -695,6 +746,12 @@ void Board::on_interrupt(std::uint32_t intno) {
     switch (exceptions_.exception_return(pc | 1)) {
       case Exceptions::Return::Resumed:
         now_ += kReturnCycles;
+        if (nvic_.current() == 0 && nvic_.sleep_on_exit()) {
+          // Sleeps as after WFI, before the thread's next instruction.
+          sleep_on_exit_ = true;
+          resume_at_ = cpu_.pc();
+          cpu_.set_pc(kStopPad);
+        }
         break;
       case Exceptions::Return::TailChained:
         now_ += kTailChainCycles;
@@ -716,6 +773,10 @@ void Board::on_interrupt(std::uint32_t intno) {
     irq_check_ = true;
     watch_.reset();
     return;
+  }
+  if (intno == kIntrPrefetchAbort && execute_never(pc)) {
+    return raise_fault(FaultKind::InstructionAccess, pc, false, pc,
+                       "execution from the execute-never region at " + hex(pc));
   }
   switch (intno) {
     case kIntrSvc: {
@@ -761,7 +822,7 @@ void Board::on_interrupt(std::uint32_t intno) {
       return raise_fault(FaultKind::NoCoprocessor, pc, false, pc, "coprocessor not available");
     case kIntrInvalidState:
       return raise_fault(FaultKind::InvalidState, pc, false, pc,
-                         "invalid state (branch to an ARM address)");
+                         "invalid state (branch to an ARM address)", false);
     case kIntrUnaligned:
       return raise_fault(FaultKind::Unaligned, pc, false, pc, "unaligned access");
     default:
@@ -808,6 +869,11 @@ void Board::handle_emulator_error(uc_err error) {
       return raise_fault(FaultKind::InstructionBus, invalid_address_, false, invalid_address_,
                          "execution from " + hex(invalid_address_));
     case UC_ERR_INSN_INVALID:
+      // With T clear the core was sent to ARM state, which it does not have.
+      if ((cpu_.get(UC_ARM_REG_XPSR) & kThumbBit) == 0) {
+        return raise_fault(FaultKind::InvalidState, pc, false, pc,
+                           "invalid state (branch to an ARM address)", false);
+      }
       return raise_fault(FaultKind::UndefinedInstruction, pc, false, pc, "undefined instruction");
     default:
       throw std::runtime_error(std::string("CPU emulator: ") + uc_strerror(error));
@@ -815,11 +881,11 @@ void Board::handle_emulator_error(uc_err error) {
 }
 
 void Board::raise_fault(FaultKind kind, std::uint32_t address, bool address_valid,
-                        std::uint32_t return_address, const std::string& description) {
+                        std::uint32_t return_address, const std::string& description, bool thumb) {
   fault_ = FaultInfo{description, address, return_address, seconds()};
   const unsigned handler =
       nvic_.route_fault(kind, address, address_valid, exceptions_.execution_priority());
-  if (handler != 0 && enter_exception(handler, return_address)) return;
+  if (handler != 0 && enter_exception(handler, return_address, thumb)) return;
   if (stop_ != Stop::None) return;
   fault_->kind += " (lockup)";
   parking_ = make_parking(return_address);
@@ -858,6 +924,7 @@ void Board::mmio_write(uc_engine*, std::uint64_t offset, unsigned size, std::uin
 }
 
 std::uint32_t Board::on_read(const Mapping& m, std::uint32_t offset, unsigned size) {
+  if (m.peripheral == &nvic_) exceptions_.sync_lazy_fp();
   const std::uint32_t value = m.peripheral->read(offset, size, now_);
   watch_.on_access(m.window.base + offset, value, false, m.peripheral->volatile_register(offset));
   after_access(m);
@@ -922,6 +989,7 @@ void Board::service_time() {
       m->peripheral->advance(now_);
       events_[m->index] = m->peripheral->next_event(now_);
       acted = true;
+      irq_check_ = true;  // SysTick pends its exception without a line
     }
     if (!acted) break;
     watch_.reset();

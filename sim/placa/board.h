@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "sim/core/clock_history.h"
@@ -29,9 +30,9 @@
 #include "sim/core/exceptions.h"
 #include "sim/core/loop_watch.h"
 #include "sim/core/memory_map.h"
-#include "sim/core/nvic.h"
 #include "sim/placa/lpc4088_peripherals.h"
 #include "sim/placa/results.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 
@@ -144,6 +145,11 @@ class Board final : private IrqLines, private LoopWatch::Probe {
                          void* user);
 
   void on_block(std::uint32_t address, std::uint32_t size);
+  void on_mask_change(std::uint32_t address);
+  void hook_mask_changes(const std::uint8_t* code, std::size_t size, std::uint32_t base);
+  // Code outside flash: scans a block not seen before or whose bytes
+  // changed; true when its translation was dropped to take new hooks.
+  bool scan_block(std::uint32_t address, std::uint32_t size);
   void on_instruction(std::uint32_t address);
   // Instruction-by-instruction counting of the block that crosses the end.
   void count_one_by_one(std::uint32_t address, std::uint32_t size);
@@ -158,10 +164,11 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   bool take_exception_if_due(std::uint32_t return_address);
   // Entry with its cost and whatever a failed vector fetch makes of it; false
   // when the frame could not be pushed.
-  bool enter_exception(unsigned exception, std::uint32_t return_address);
+  bool enter_exception(unsigned exception, std::uint32_t return_address, bool thumb = true);
   bool after_entry(unsigned exception, Exceptions::Entry entry, std::uint32_t return_address);
+  // `thumb` false: the fault came from a fetch in ARM state (stacked T = 0).
   void raise_fault(FaultKind kind, std::uint32_t address, bool address_valid,
-                   std::uint32_t return_address, const std::string& description);
+                   std::uint32_t return_address, const std::string& description, bool thumb = true);
   void handle_emulator_error(uc_err error);
   void on_idle_loop(std::uint32_t address);
   bool future_events() const;
@@ -234,6 +241,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t armed_ccr_ = ~0u, armed_cpacr_ = ~0u;
   std::unique_ptr<FaultLocator> locator_;
   bool sleeping_ = false;
+  bool sleep_on_exit_ = false;  // the run loop's next stop is a sleep
+  std::unordered_set<std::uint32_t> mask_sites_;
+  std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> scanned_blocks_;
   bool calling_ = false;
   Stop stop_ = Stop::None;
   const std::function<bool()>* condition_ = nullptr;

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "sim/core/cpu.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 

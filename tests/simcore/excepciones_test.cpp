@@ -2,6 +2,7 @@
 // priorities and preemption, PRIMASK, tail-chaining, faults.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "tests/simcore/imagenes.h"
@@ -81,6 +82,55 @@ TEST(Exceptions, SvcRunsItsHandlerAndReturns) {
   EXPECT_EQ(board.run_for(0.01).reason, StopReason::TimeReached);
   EXPECT_EQ(board.read<std::uint32_t>("svc_visto"), 1u);
   EXPECT_EQ(board.read<std::uint32_t>("hecho"), 1u);
+}
+
+// Code outside flash is scanned for mask changes as it runs, and again when
+// its bytes change: a CPSIE written over a NOP lets the pending interrupt in
+// before the next instruction (IRQ 5's default handler parks, so the marker
+// store after it never runs).
+TEST(Exceptions, UnmaskingInRewrittenRamCodeIsTakenAtOnce) {
+  SIM_BOARD(board, "llamadas");
+  board.run_for(0.001);
+  board.write<std::uint32_t>(0xE000E100, 1u << 5);
+  const std::uint32_t marker = board.symbol("contador_llamadas");
+  constexpr std::uint16_t kNop = 0xBF00, kCpsie = 0xB662;
+  struct Case {
+    std::uint16_t unmask;
+    bool taken;
+  };
+  for (const Case c : {Case{kNop, false}, Case{kCpsie, true}}) {
+    SCOPED_TRACE(c.unmask);
+    // cpsid i; str r1, [r0] (pends IRQ 5); b 1f (a new block, still
+    // masked); 1: unmask; str r3, [r2]; bx lr
+    const std::array<std::uint16_t, 6> code{0xB672, 0x6001, 0xE7FF, c.unmask, 0x6013, 0x4770};
+    board.write("codigo_en_ram", code);
+    board.write<std::uint32_t>(marker, 0);
+    board.write<std::uint32_t>(0xE000E280, 1u << 5);
+    bool taken = false;
+    try {
+      board.call("codigo_en_ram", {0xE000E200u, 1u << 5, marker, 1u}, 0.01);
+    } catch (const CallFailed&) {
+      taken = true;
+    }
+    EXPECT_EQ(taken, c.taken);
+    EXPECT_EQ(board.read<std::uint32_t>(marker), c.taken ? 0u : 1u);
+  }
+}
+
+// The emulator shows unprivileged code its masks as 0; they mask all the same.
+TEST(Exceptions, PrimaskHoldsInUnprivilegedThreadMode) {
+  SIM_BOARD(board, "llamadas");
+  board.run_for(0.001);
+  board.write<std::uint32_t>(0xE000E100, 1u << 5);
+  const std::uint32_t marker = board.symbol("contador_llamadas");
+  board.write<std::uint32_t>(marker, 0);
+  // cpsid i; str r1, [r0] (pends IRQ 5); msr control, r3 (nPRIV); isb;
+  // b 1f (a new block); 1: str r3, [r2]; bx lr
+  const std::array<std::uint16_t, 9> code{0xB672, 0x6001, 0xF383, 0x8814, 0xF3BF,
+                                          0x8F6F, 0xE7FF, 0x6013, 0x4770};
+  board.write("codigo_en_ram", code);
+  EXPECT_NO_THROW(board.call("codigo_en_ram", {0xE000E200u, 1u << 5, marker, 1u}, 0.01));
+  EXPECT_EQ(board.read<std::uint32_t>(marker), 1u);
 }
 
 TEST(Exceptions, StrayInterruptParksInItsDefaultHandler) {

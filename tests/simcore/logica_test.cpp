@@ -1,14 +1,15 @@
-// Pure logic of the core: interrupt priorities, the time base, the code scan
-// and the command line.
+// Pure logic of the core: interrupt priorities, SysTick, the time base, the
+// code scan and the command line.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <string>
 
 #include "sim/cli/options.h"
 #include "sim/core/clock_history.h"
 #include "sim/core/code_scan.h"
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 namespace sim {
 namespace {
@@ -91,6 +92,45 @@ TEST(Nvic, FaultsEscalateUnlessTheirHandlerIsEnabled) {
   EXPECT_EQ(nvic.read(0xD28, 4, 0) & (1u << 9), 0u) << "CFSR bits clear by writing 1";
 }
 
+// SysTick through the SCS, as the board reaches it: CTRL 0x10, LOAD 0x14,
+// VAL 0x18; COUNTFLAG is CTRL bit 16.
+constexpr std::uint32_t kSystCtrl = 0x10, kSystLoad = 0x14, kSystVal = 0x18;
+
+void start_systick(Nvic& nvic, std::uint32_t reload) {
+  nvic.write(kSystLoad, reload, 4, 0);
+  nvic.write(kSystVal, 0, 4, 0);
+  nvic.write(kSystCtrl, 5, 4, 0);  // enabled, processor clock
+}
+
+TEST(SysTick, ReloadsTheCycleAfterZeroAndWrapsEveryReloadPlusOne) {
+  Nvic nvic{scs_context()};
+  start_systick(nvic, 4);
+  EXPECT_EQ(nvic.next_event(0), 5u);
+  struct Case {
+    Cycles at;
+    std::uint32_t val;
+  };
+  for (const Case c : {Case{0, 0}, Case{1, 4}, Case{4, 1}, Case{5, 0}, Case{6, 4}, Case{10, 0}}) {
+    EXPECT_EQ(nvic.read(kSystVal, 4, c.at), c.val) << "at cycle " << c.at;
+  }
+  EXPECT_EQ(nvic.next_event(10), 15u);
+}
+
+TEST(SysTick, CountflagClearsOnReadingCtrlAndOnAnyWriteToVal) {
+  struct Case {
+    const char* between;
+    std::uint32_t countflag;
+  };
+  for (const Case c : {Case{"nothing", 1}, Case{"CTRL read", 0}, Case{"VAL write", 0}}) {
+    Nvic nvic{scs_context()};
+    start_systick(nvic, 4);
+    nvic.advance(5);  // the first wrap
+    if (c.between == std::string("CTRL read")) nvic.read(kSystCtrl, 4, 6);
+    if (c.between == std::string("VAL write")) nvic.write(kSystVal, 3, 4, 6);
+    EXPECT_EQ(nvic.read(kSystCtrl, 4, 7) >> 16 & 1, c.countflag) << c.between;
+  }
+}
+
 TEST(ClockHistory, ConvertsThroughEveryClockChange) {
   ClockHistory clock(12'000'000);
   EXPECT_EQ(clock.cycles_at(1.0), 12'000'000u);
@@ -113,8 +153,8 @@ TEST(ClockHistory, CyclesAtIsTheFirstCycleAtOrAfterAnyTime) {
       // Just past a cycle's own time, on it, and anywhere.
       const Cycles near = std::uniform_int_distribution<Cycles>(1, at + 100'000'000)(rng);
       const double on = clock.seconds_at(near);
-      for (double t : {std::nextafter(on, 1e9), on,
-                       std::uniform_real_distribution<double>(0, on)(rng)}) {
+      for (double t :
+           {std::nextafter(on, 1e9), on, std::uniform_real_distribution<double>(0, on)(rng)}) {
         const Cycles c = clock.cycles_at(t);
         ASSERT_GE(clock.seconds_at(c), t) << "trial " << trial;
         if (c > 0) {

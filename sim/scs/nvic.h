@@ -5,9 +5,13 @@
 // Exception numbers are the core's: 2 NMI, 3 HardFault, 4 MemManage,
 // 5 BusFault, 6 UsageFault, 11 SVCall, 12 DebugMonitor, 14 PendSV,
 // 15 SysTick, 16 + n device interrupt n. Priorities are the raw bytes with
-// the 5 implemented bits (bits 7:3); lower is more urgent.
-#ifndef SIM_CORE_NVIC_H
-#define SIM_CORE_NVIC_H
+// the 5 implemented bits (bits 7:3); lower is more urgent. SysTick's
+// registers are answered by its own model (systick.h).
+//
+// Not modelled: the debug blocks (DEMCR, DHCSR: the debug monitor is never
+// on), the identification registers beyond CPUID, the MPU.
+#ifndef SIM_SCS_NVIC_H
+#define SIM_SCS_NVIC_H
 
 #include <array>
 #include <cstdint>
@@ -17,9 +21,11 @@
 #include "board/chip/nucleo_cm4.h"
 #include "sim/modelo/access_log.h"
 #include "sim/modelo/peripheral.h"
+#include "sim/scs/systick.h"
 
 namespace sim {
 
+inline constexpr std::uint8_t kImplementedPriorityBits = 0xF8;  // 5 bits
 inline constexpr unsigned kNmi = 2;
 inline constexpr unsigned kHardFault = 3;
 inline constexpr unsigned kMemManage = 4;
@@ -56,6 +62,11 @@ class Nvic final : public Peripheral, public IrqLines {
 
   void set_irq_line(unsigned irq, bool high) override;
 
+  // SysTick's wraps.
+  Cycles next_event(Cycles now) const override;
+  void advance(Cycles now) override;
+  bool volatile_register(std::uint32_t offset) const override;
+
   // --- exception state ---
   // Group priority an exception competes with (-3 reset, -2 NMI, -1 HardFault).
   int group_priority(unsigned exception) const;
@@ -89,12 +100,13 @@ class Nvic final : public Peripheral, public IrqLines {
   // `current_execution_priority` becomes a HardFault; 0 for a lockup.
   unsigned escalate(unsigned exception, int current_execution_priority);
   // A debug event (BKPT) with no debugger and the debug monitor off:
-  // HardFault with HFSR.DEBUGEVT; 0 for a lockup.
+  // HardFault with HFSR.DEBUGEVT (and DFSR.BKPT); 0 for a lockup.
   unsigned debug_event(int current_execution_priority);
   // The vector fetch of an exception entry failed: HardFault with
   // HFSR.VECTTBL; 0 for a lockup.
   unsigned vector_fault(int current_execution_priority);
-  // Some enabled interrupt could preempt code at `current_execution_priority`.
+  // Some enabled interrupt, or a counting SysTick with its exception on,
+  // could preempt code at `current_execution_priority`.
   bool any_irq_could_preempt(int current_execution_priority) const;
 
   std::uint32_t vtor() const { return vtor_; }
@@ -103,6 +115,16 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t cfsr() const { return cfsr_; }
   std::uint32_t hfsr() const { return hfsr_; }
   bool reset_requested() const { return reset_requested_; }
+  bool sleep_on_exit() const { return (scr_ & SCB_SCR_SLEEPONEXIT) != 0; }
+
+  // Lazy FP context: an entry that reserves FP space at `fp_space` on a
+  // stack while FPCCR.LSPEN is set records it (LSPACT, FPCAR and the
+  // readiness bits as of `execution_priority`, before the entry).
+  void reserve_lazy_fp(std::uint32_t fp_space, bool unprivileged, bool thread,
+                       int execution_priority);
+  // The reserved space was filled or given up: LSPACT clears.
+  void end_lazy_fp() { fpccr_ &= ~FPU_FPCCR_LSPACT; }
+  bool lazy_fp_active() const { return (fpccr_ & FPU_FPCCR_LSPACT) != 0; }
 
  private:
   std::uint32_t read_word(std::uint32_t offset);
@@ -113,7 +135,7 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t icsr() const;
   std::uint32_t shcsr() const;
   bool sub_first(unsigned a, unsigned b) const;
-  // SysTick, the debug and identification blocks are not modelled: their
+  // The debug and identification blocks are not modelled: their
   // accesses go to the record, as do writes to read-only registers.
   void record(std::uint32_t offset, bool write, std::uint32_t value, AccessKind kind);
 
@@ -136,7 +158,8 @@ class Nvic final : public Peripheral, public IrqLines {
   std::uint32_t fpccr_ = 0xC0000000;
   std::uint32_t fpcar_ = 0;
   std::uint32_t fpdscr_ = 0;
-  std::array<std::uint32_t, 4> systick_{};
+  std::uint32_t dfsr_ = 0;
+  SysTick systick_;
   bool reset_requested_ = false;
   RegisterLog log_;
   Cycles now_ = 0;

@@ -1,4 +1,4 @@
-#include "sim/core/nvic.h"
+#include "sim/scs/nvic.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,15 +7,16 @@
 namespace sim {
 namespace {
 
-constexpr std::uint8_t kImplementedPriorityBits = 0xF8;  // 5 bits
-
 constexpr std::uint32_t kIser = 0x100, kIcer = 0x180, kIspr = 0x200, kIcpr = 0x280, kIabr = 0x300,
                         kIpr = 0x400, kIprEnd = 0x400 + kIrqCount;
 constexpr std::uint32_t kCpuid = 0xD00, kIcsr = 0xD04, kVtor = 0xD08, kAircr = 0xD0C, kScr = 0xD10,
                         kCcr = 0xD14, kShpr = 0xD18, kShprEnd = 0xD24, kShcsr = 0xD24,
-                        kCfsr = 0xD28, kHfsr = 0xD2C, kMmfar = 0xD34, kBfar = 0xD38, kCpacr = 0xD88,
-                        kStir = 0xF00, kFpccr = 0xF34, kFpcar = 0xF38, kFpdscr = 0xF3C,
-                        kIctr = 0x004, kSysTickRegs = 0x010, kSysTickEnd = 0x020;
+                        kCfsr = 0xD28, kHfsr = 0xD2C, kDfsr = 0xD30, kMmfar = 0xD34, kBfar = 0xD38,
+                        kCpacr = 0xD88, kStir = 0xF00, kFpccr = 0xF34, kFpcar = 0xF38,
+                        kFpdscr = 0xF3C, kIctr = 0x004, kSysTickRegs = 0x010, kSysTickEnd = 0x020;
+constexpr std::uint32_t kFpccrWritable = FPU_FPCCR_ASPEN | FPU_FPCCR_LSPEN | FPU_FPCCR_MONRDY |
+                                         FPU_FPCCR_BFRDY | FPU_FPCCR_MMRDY | FPU_FPCCR_HFRDY |
+                                         FPU_FPCCR_THREAD | FPU_FPCCR_USER | FPU_FPCCR_LSPACT;
 constexpr std::uint32_t kCortexM4r0p1 = 0x410FC241;
 
 bool in(std::uint32_t offset, std::uint32_t begin, std::uint32_t end) {
@@ -92,8 +93,8 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
   if (in(offset, kIcpr, kIcpr + 0x40)) return bitmap((offset - kIcpr) / 4, &Nvic::pending);
   if (in(offset, kIabr, kIabr + 0x40)) return bitmap((offset - kIabr) / 4, &Nvic::active);
   if (in(offset, kSysTickRegs, kSysTickEnd)) {
-    record(offset, false, systick_[(offset - kSysTickRegs) / 4], AccessKind::kUnmodelled);
-    return systick_[(offset - kSysTickRegs) / 4];
+    advance(now_);
+    return systick_.read(offset - kSysTickRegs, now_);
   }
   switch (offset) {
     case kIctr:
@@ -116,6 +117,8 @@ std::uint32_t Nvic::read_word(std::uint32_t offset) {
       return cfsr_;
     case kHfsr:
       return hfsr_;
+    case kDfsr:
+      return dfsr_;
     case kMmfar:
       return mmfar_;
     case kBfar:
@@ -157,8 +160,12 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
     return;
   }
   if (in(offset, kSysTickRegs, kSysTickEnd)) {
-    record(offset, true, value, AccessKind::kUnmodelled);
-    systick_[(offset - kSysTickRegs) / 4] = value;
+    advance(now_);
+    if (offset - kSysTickRegs == SysTick::kCalib) {
+      record(offset, true, value, AccessKind::kReadOnly);
+      return;
+    }
+    systick_.write(offset - kSysTickRegs, value, now_);
     return;
   }
   switch (offset) {
@@ -192,6 +199,9 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
     case kHfsr:
       hfsr_ &= ~value;
       return;
+    case kDfsr:
+      dfsr_ &= ~value;
+      return;
     case kMmfar:
       mmfar_ = value;
       return;
@@ -205,7 +215,7 @@ void Nvic::write_word(std::uint32_t offset, std::uint32_t value) {
       if ((value & 0x1FF) < kIrqCount) pend_[kFirstIrq + (value & 0x1FF)] = true;
       return;
     case kFpccr:
-      fpccr_ = value & 0xC0000000;
+      fpccr_ = value & kFpccrWritable;
       return;
     case kFpcar:
       fpcar_ = value & ~7u;
@@ -250,6 +260,34 @@ std::uint32_t Nvic::shcsr() const {
     if (pend_[b.exception]) v |= b.bit;
   }
   return v;
+}
+
+Cycles Nvic::next_event(Cycles now) const { return systick_.next_event(now); }
+
+void Nvic::advance(Cycles now) {
+  if (systick_.advance(now)) pend_[kSysTick] = true;
+}
+
+bool Nvic::volatile_register(std::uint32_t offset) const {
+  return (offset & ~3u) == kSysTickRegs + SysTick::kVal && systick_.counting();
+}
+
+void Nvic::reserve_lazy_fp(std::uint32_t fp_space, bool unprivileged, bool thread,
+                           int execution_priority) {
+  if ((fpccr_ & FPU_FPCCR_LSPEN) == 0) return;
+  // Whether each fault could be set pending from the code interrupted.
+  const auto ready = [&](unsigned exception) {
+    return enabled(exception) && group_priority(exception) < execution_priority;
+  };
+  fpcar_ = fp_space & ~7u;
+  fpccr_ &= FPU_FPCCR_ASPEN | FPU_FPCCR_LSPEN;
+  fpccr_ |= FPU_FPCCR_LSPACT;
+  if (unprivileged) fpccr_ |= FPU_FPCCR_USER;
+  if (thread) fpccr_ |= FPU_FPCCR_THREAD;
+  if (execution_priority > -1) fpccr_ |= FPU_FPCCR_HFRDY;
+  if (ready(kMemManage)) fpccr_ |= FPU_FPCCR_MMRDY;
+  if (ready(kBusFault)) fpccr_ |= FPU_FPCCR_BFRDY;
+  // MONRDY stays clear: the debug monitor is never enabled here.
 }
 
 void Nvic::set_irq_line(unsigned irq, bool high) {
@@ -390,6 +428,7 @@ unsigned Nvic::escalate(unsigned exception, int current_execution_priority) {
 }
 
 unsigned Nvic::debug_event(int current_execution_priority) {
+  dfsr_ |= SCB_DFSR_BKPT;
   if (current_execution_priority <= -1) return 0;
   hfsr_ |= SCB_HFSR_DEBUGEVT;
   return kHardFault;
@@ -402,6 +441,8 @@ unsigned Nvic::vector_fault(int current_execution_priority) {
 }
 
 bool Nvic::any_irq_could_preempt(int current_execution_priority) const {
+  if (systick_.will_interrupt() && group_priority(kSysTick) < current_execution_priority)
+    return true;
   for (unsigned irq = 0; irq < kIrqCount; ++irq) {
     if (enable_[irq] && group_priority(kFirstIrq + irq) < current_execution_priority) return true;
   }
