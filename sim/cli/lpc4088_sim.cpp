@@ -1,5 +1,5 @@
 // lpc4088-sim: runs a firmware image on the simulated board and reports what
-// its pins did and how the run ended.
+// its pins and UART0 did and how the run ended.
 #include <unistd.h>
 
 #include <algorithm>
