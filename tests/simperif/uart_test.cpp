@@ -27,13 +27,14 @@ struct UartFixture {
     set(Uart::kLcr, LPC_UART_LCR_8_BITS);
   }
   FakeIrqLines irq;
+  simperif::FixedClocks clocks{12'000'000, 12'000'000};
   bool powered = true;
   sim::AccessLog log;
   Uart uart{simperif::ContextOf{log,
                                 "UART0",
                                 LPC_UART0_BASE,
                                 {irq, UART0_IRQn},
-                                simperif::reset_clocks(),
+                                clocks,
                                 simperif::no_memory(),
                                 [this] { return powered; }}};
   Cycles now = 0;
@@ -85,6 +86,21 @@ TEST(Uart, ACharacterTakesItsFrameAtTheProgrammedRate) {
     EXPECT_EQ(f.uart.sent()[0].time, c.cycles) << c.format;
     EXPECT_EQ(f.uart.sent()[1].time, 2 * c.cycles) << c.format << ": back to back";
   }
+}
+
+TEST(Uart, BackToBackCharactersKeepTheExactRate) {
+  // 120 MHz CPU, 60 MHz peripheral clock, divisor 1, 1 + 1/3: a character
+  // is 10 x 16 x 4/3 x 2 = 426 2/3 cycles; rounding each one would drift.
+  UartFixture f;
+  f.clocks.cpu = 120'000'000;
+  f.clocks.peripheral = 60'000'000;
+  f.set(Uart::kFdr, LPC_UART_FDR(1, 3));
+  f.set(Uart::kIirFcr, LPC_UART_FCR_FIFO_ENABLE);
+  for (char c : std::string("abc")) f.set(Uart::kRbrThrDll, static_cast<std::uint8_t>(c));
+  f.run_to(2000);
+  ASSERT_EQ(f.uart.sent().size(), 3u);
+  const Cycles ends[] = {427, 854, 1280};
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(f.uart.sent()[i].time, ends[i]) << i;
 }
 
 TEST(Uart, RateAndFormatApplyFromTheNextCharacter) {
