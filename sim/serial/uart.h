@@ -19,9 +19,11 @@
 // UART is unpowered or the RXD function is not selected are lost too.
 // Interrupts in IIR's priority order: line status (OE), receive data at the
 // FCR trigger level (1, 4, 8, 14), character time-out (FIFO mode: data in
-// the FIFO and no byte received or read for 4 character times), THR empty (set when the FIFO empties and when IER enables it while empty,
-// cleared by a THR write or by reading IIR when it is the one reported). The
-// line to the interrupt controller is high while IIR reports one.
+// the FIFO and no byte received or read for 4 character times), THR empty
+// (set when the FIFO empties and when IER enables it while empty, cleared by
+// a THR write or by reading IIR when it is the one reported). The line to
+// the interrupt controller is high while IIR reports one. A THR write that
+// finds the FIFO full is dropped.
 //
 // Not modelled: auto-baud (ACR written with START is recorded as
 // unsupported and never completes), IrDA (ICR) and RS-485 registers (recorded
