@@ -6,7 +6,7 @@ add_library(sim_arranque OBJECT ${SIM_IMAGES_DIR}/arranque_prueba.S)
 
 # Each image named by its source, so a renamed or missing one fails here.
 foreach(source excepciones.S prioridades.cpp fallos.cpp perifericos.cpp llamadas.cpp
-    forma_reloj.cpp memoria.S semihosting.cpp)
+    forma_reloj.cpp memoria.S semihosting.cpp uart.cpp)
   get_filename_component(name ${source} NAME_WE)
   set(source ${SIM_IMAGES_DIR}/${source})
   add_executable(sim_${name} ${source} $<TARGET_OBJECTS:sim_arranque>)
@@ -21,3 +21,5 @@ foreach(source excepciones.S prioridades.cpp fallos.cpp perifericos.cpp llamadas
     RUNTIME_OUTPUT_DIRECTORY ${FW_IMAGES_DIR}
     LINK_DEPENDS ${SIM_IMAGES_DIR}/imagen_prueba.ld)
 endforeach()
+# The UART image names the register bits from the device header.
+target_link_libraries(sim_uart PRIVATE capa_chip)

@@ -281,6 +281,95 @@ static_assert(offsetof(LPC_SC_TypeDef, EMCCAL) == 0x1E0, "SC EMCCAL");
 #define LPC_SC_PCONP_PCTIM3 (1u << 23)
 #define LPC_SC_PCONP_PCI2C2 (1u << 26)
 
+// UART 0, 2 and 3 (the 16C550-style register set). Three addresses hold two
+// registers each, chosen by LCR's DLAB bit or by the access's direction.
+typedef struct {
+  union {
+    volatile const uint32_t RBR;  // read, DLAB = 0: oldest received byte
+    volatile uint32_t THR;        // write, DLAB = 0: byte to send
+    volatile uint32_t DLL;        // DLAB = 1: divisor, low byte
+  };
+  union {
+    volatile uint32_t IER;  // DLAB = 0: interrupt enables
+    volatile uint32_t DLM;  // DLAB = 1: divisor, high byte
+  };
+  union {
+    volatile const uint32_t IIR;  // read: pending interrupt of highest priority
+    volatile uint32_t FCR;        // write: FIFO control
+  };
+  volatile uint32_t LCR;  // line format and DLAB
+  uint32_t RESERVED0;
+  volatile const uint32_t LSR;  // line status
+  uint32_t RESERVED1;
+  volatile uint32_t SCR;  // scratch byte
+  volatile uint32_t ACR;  // auto-baud control
+  volatile uint32_t ICR;  // IrDA control
+  volatile uint32_t FDR;  // fractional divider
+  uint32_t RESERVED2;
+  volatile uint32_t TER;  // transmit enable
+} LPC_UART_TypeDef;
+
+// IER: receive data available (and character time-out), THR empty, line status.
+#define LPC_UART_IER_RBR (1u << 0)
+#define LPC_UART_IER_THRE (1u << 1)
+#define LPC_UART_IER_RLS (1u << 2)
+// IIR: bit 0 is 1 when nothing is pending; INTID in bits 3..1; bits 7..6
+// copy FCR's FIFO enable.
+#define LPC_UART_IIR_NONE (1u << 0)
+#define LPC_UART_IIR_INTID_MASK (7u << 1)
+#define LPC_UART_IIR_INTID_RLS (3u << 1)   // first: a receive error
+#define LPC_UART_IIR_INTID_RDA (2u << 1)   // second: data at the trigger level
+#define LPC_UART_IIR_INTID_CTI (6u << 1)   // second: character time-out
+#define LPC_UART_IIR_INTID_THRE (1u << 1)  // third: THR empty
+#define LPC_UART_IIR_FIFO_ENABLED (3u << 6)
+// FCR: FIFO enable, FIFO resets (self-clearing), DMA mode, receive trigger
+// level 0..3 (1, 4, 8 or 14 bytes).
+#define LPC_UART_FCR_FIFO_ENABLE (1u << 0)
+#define LPC_UART_FCR_RX_RESET (1u << 1)
+#define LPC_UART_FCR_TX_RESET (1u << 2)
+#define LPC_UART_FCR_DMA_MODE (1u << 3)
+#define LPC_UART_FCR_TRIGGER(level) ((uint32_t)(level) << 6)
+#define LPC_UART_FCR_TRIGGER_MASK (3u << 6)
+// LCR: word length 5 + n bits, two stop bits (1.5 with 5-bit words), parity
+// enable and select, break, divisor latch access.
+#define LPC_UART_LCR_WORD_LENGTH_MASK 3u
+#define LPC_UART_LCR_8_BITS 3u
+#define LPC_UART_LCR_TWO_STOP_BITS (1u << 2)
+#define LPC_UART_LCR_PARITY_ENABLE (1u << 3)
+#define LPC_UART_LCR_PARITY_SELECT_MASK (3u << 4)
+#define LPC_UART_LCR_BREAK (1u << 6)
+#define LPC_UART_LCR_DLAB (1u << 7)
+// LSR: receive data ready, overrun, parity, framing and break errors (cleared
+// by reading LSR), THR empty, transmitter empty, error in the receive FIFO.
+#define LPC_UART_LSR_RDR (1u << 0)
+#define LPC_UART_LSR_OE (1u << 1)
+#define LPC_UART_LSR_PE (1u << 2)
+#define LPC_UART_LSR_FE (1u << 3)
+#define LPC_UART_LSR_BI (1u << 4)
+#define LPC_UART_LSR_THRE (1u << 5)
+#define LPC_UART_LSR_TEMT (1u << 6)
+#define LPC_UART_LSR_RXFE (1u << 7)
+// ACR: auto-baud start (cleared when it completes), mode, restart.
+#define LPC_UART_ACR_START (1u << 0)
+// FDR: baud = PCLK / (16 x (256 DLM + DLL) x (1 + DIVADDVAL / MULVAL)), with
+// 1 <= MULVAL <= 15 and DIVADDVAL < MULVAL; DIVADDVAL 0 turns it off.
+#define LPC_UART_FDR_DIVADDVAL(fdr) ((fdr) & 0xFu)
+#define LPC_UART_FDR_MULVAL(fdr) (((fdr) >> 4) & 0xFu)
+#define LPC_UART_FDR(divaddval, mulval) ((uint32_t)(divaddval) | ((uint32_t)(mulval) << 4))
+// TER: the transmitter sends while TXEN is set.
+#define LPC_UART_TER_TXEN (1u << 7)
+
+static_assert(offsetof(LPC_UART_TypeDef, RBR) == 0x00, "UART RBR");
+static_assert(offsetof(LPC_UART_TypeDef, IER) == 0x04, "UART IER");
+static_assert(offsetof(LPC_UART_TypeDef, IIR) == 0x08, "UART IIR");
+static_assert(offsetof(LPC_UART_TypeDef, LCR) == 0x0C, "UART LCR");
+static_assert(offsetof(LPC_UART_TypeDef, LSR) == 0x14, "UART LSR");
+static_assert(offsetof(LPC_UART_TypeDef, SCR) == 0x1C, "UART SCR");
+static_assert(offsetof(LPC_UART_TypeDef, ACR) == 0x20, "UART ACR");
+static_assert(offsetof(LPC_UART_TypeDef, ICR) == 0x24, "UART ICR");
+static_assert(offsetof(LPC_UART_TypeDef, FDR) == 0x28, "UART FDR");
+static_assert(offsetof(LPC_UART_TypeDef, TER) == 0x30, "UART TER");
+
 // Pin configuration: one register per pin, P[port][pin]; bits 2..0 select
 // the pin's function, the others its electrical mode. Port 5 has pins 0 to 4.
 typedef struct {
@@ -291,6 +380,10 @@ static_assert(offsetof(LPC_IOCON_TypeDef, P[0][23]) == 0x05C, "IOCON P0[23]");
 static_assert(offsetof(LPC_IOCON_TypeDef, P[1][30]) == 0x0F8, "IOCON P1[30]");
 static_assert(offsetof(LPC_IOCON_TypeDef, P[2][10]) == 0x128, "IOCON P2[10]");
 static_assert(offsetof(LPC_IOCON_TypeDef, P[5][4]) == 0x290, "IOCON P5[4]");
+// The function field and the UART 0 functions of P0.2 and P0.3.
+#define LPC_IOCON_FUNC_MASK 7u
+#define LPC_IOCON_P0_2_U0_TXD 1u
+#define LPC_IOCON_P0_3_U0_RXD 1u
 
 // ---------------------------------------------------------------------------
 // Memory map.
@@ -372,6 +465,7 @@ static_assert(LPC_SC_BASE == 0x400FC000UL, "system control base");
 #define LPC_TIM1 ((LPC_TIM_TypeDef*)LPC_TIM1_BASE)
 #define LPC_TIM2 ((LPC_TIM_TypeDef*)LPC_TIM2_BASE)
 #define LPC_TIM3 ((LPC_TIM_TypeDef*)LPC_TIM3_BASE)
+#define LPC_UART0 ((LPC_UART_TypeDef*)LPC_UART0_BASE)
 #define LPC_ADC ((LPC_ADC_TypeDef*)LPC_ADC_BASE)
 #define LPC_SC ((LPC_SC_TypeDef*)LPC_SC_BASE)
 #define LPC_IOCON ((LPC_IOCON_TypeDef*)LPC_IOCON_BASE)

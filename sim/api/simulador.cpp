@@ -9,6 +9,7 @@
 #include "sim/api/text_reader.h"
 #include "sim/lpc4088/lcd.h"
 #include "sim/placa/board.h"
+#include "sim/serial/uart.h"
 
 namespace sim {
 namespace {
@@ -63,6 +64,26 @@ void Simulador::press(Pin pin, double at, double hold) {
 
 void Simulador::set_adc_voltage(unsigned channel, double volts, double at) {
   board_->schedule_adc(channel, volts, at);
+}
+
+void Simulador::uart0_input(const std::string& bytes, double at) {
+  board_->schedule_uart0(bytes, at);
+}
+
+std::vector<UartByte> Simulador::uart0_sent() const {
+  std::vector<UartByte> bytes;
+  for (const Uart::SentByte& b : board_->peripherals().uart0().sent()) {
+    bytes.push_back({b.byte, board_->seconds_at(b.time), b.time});
+  }
+  return bytes;
+}
+
+std::string Simulador::uart0_text() const {
+  std::string text;
+  for (const Uart::SentByte& b : board_->peripherals().uart0().sent()) {
+    text.push_back(static_cast<char>(b.byte));
+  }
+  return text;
 }
 
 bool Simulador::pin_level(Pin pin) const {

@@ -41,6 +41,12 @@ namespace sim {
 
 class Board;
 
+struct UartByte {
+  std::uint8_t byte = 0;
+  double time = 0;  // seconds of board time
+  Cycles cycle = 0;
+};
+
 class Simulador {
  public:
   // Loads the ELF image (throws std::runtime_error when it cannot) and
@@ -86,12 +92,20 @@ class Simulador {
   // A press: falling edge at `at`, rising edge `hold` seconds later.
   void press(Pin pin, double at, double hold = 0.05);
   void set_adc_voltage(unsigned channel, double volts, double at = 0);
+  // UART0's receive line (P0.3, RXD0): `bytes` arrive one per character
+  // time, at the format and rate UART0 is programmed for, the first ending one
+  // character time after `at` (after any bytes still arriving).
+  void uart0_input(const std::string& bytes, double at);
 
   // --- outputs --------------------------------------------------------------
   bool pin_level(Pin pin) const;
   bool pin_is_output(Pin pin) const;
   // Every change of an output pin since reset, in time order.
   const std::vector<OutputChange>& pin_changes() const;
+  // Every byte UART0 sent on P0.2 (TXD0) since reset, with the board time
+  // its stop bit ended, in time order; and the same bytes as a string.
+  std::vector<UartByte> uart0_sent() const;
+  std::string uart0_text() const;
   // LCD: 480 x 272 RGB565 frame buffer as PNG; false when the LCD is off.
   bool screenshot(const std::filesystem::path& png) const;
   // Text on the LCD, read by matching glyph cells against the image's font

@@ -1,15 +1,18 @@
 // lpc4088-sim: runs a firmware image on the simulated board and reports what
-// its pins did and how the run ended.
+// its pins and UART0 did and how the run ended.
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/atomic_file.h"
 #include "host/output_check.h"
 #include "sim/api/simulador.h"
 #include "sim/cli/options.h"
@@ -26,14 +29,77 @@ constexpr int kBadImage = 65;
 constexpr int kCannotGoOn = 70;
 constexpr int kOutputFailed = 74;
 
-void print_change(const sim::OutputChange& c) {
+// One line of the event output, with its board time.
+struct Event {
+  double time;
+  std::string text;
+};
+
+Event change_event(const sim::OutputChange& c) {
   const std::string label = c.pin.label();
+  char line[128];
   if (label != c.pin.name()) {
-    std::printf("%12.6f s  %-6s %s (%s = %d)\n", c.time, label.c_str(), c.level ? "on" : "off",
-                c.pin.name().c_str(), c.level ? 1 : 0);
+    std::snprintf(line, sizeof line, "%-6s %s (%s = %d)", label.c_str(), c.level ? "on" : "off",
+                  c.pin.name().c_str(), c.level ? 1 : 0);
   } else {
-    std::printf("%12.6f s  %-6s = %d\n", c.time, label.c_str(), c.level ? 1 : 0);
+    std::snprintf(line, sizeof line, "%-6s = %d", label.c_str(), c.level ? 1 : 0);
   }
+  return {c.time, line};
+}
+
+// Control bytes other than tab shown as \xHH, so a line stays one line.
+std::string printable(const std::string& bytes) {
+  std::string text;
+  for (const char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 0x20 && b != '\t') {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", b);
+      text += escape;
+    } else {
+      text.push_back(ch);
+    }
+  }
+  return text;
+}
+
+// UART0's text cut into lines, each at the time its last byte ended (a CR
+// before the LF is dropped).
+class Uart0Lines {
+ public:
+  void take(const sim::UartByte& b, std::vector<Event>& out) {
+    if (b.byte == '\n') {
+      if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+      out.push_back({b.time, "uart0  " + printable(line_)});
+      line_.clear();
+    } else {
+      line_.push_back(static_cast<char>(b.byte));
+      last_ = b.time;
+    }
+  }
+  // What was sent after the last LF.
+  void finish(std::vector<Event>& out) {
+    if (!line_.empty()) out.push_back({last_, "uart0  " + printable(line_)});
+    line_.clear();
+  }
+
+ private:
+  std::string line_;
+  double last_ = 0;
+};
+
+void print_events(std::vector<Event>& events) {
+  std::stable_sort(events.begin(), events.end(),
+                   [](const Event& a, const Event& b) { return a.time < b.time; });
+  for (const Event& e : events) std::printf("%12.6f s  %s\n", e.time, e.text.c_str());
+  events.clear();
+}
+
+bool write_uart0_file(const std::string& path, const std::string& bytes) {
+  host::AtomicFile file;
+  if (!file.open(path)) return false;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) != bytes.size()) return false;
+  return file.commit();
 }
 
 int report_end(const sim::Simulador& board, const sim::RunResult& result) {
@@ -90,11 +156,19 @@ int run(const CommandLine& c) {
   sim::Simulador board(c.image, options);
   for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
   for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
+  for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
   if (c.trace) {
     for (const auto& p : c.pins) {
       std::printf("%12.6f s  input  %s <- %d\n", p.at, p.pin.name().c_str(), p.level ? 1 : 0);
     }
+    for (const auto& u : c.uart0_input) {
+      std::printf("%12.6f s  input  uart0 <- %s\n", u.at, printable(u.bytes).c_str());
+    }
   }
+  const bool raw_to_stdout = c.uart0_file && *c.uart0_file == "-";
+  Uart0Lines lines;
+  std::vector<Event> events;
+  std::size_t uart_seen = 0;
 
   const auto wall_start = std::chrono::steady_clock::now();
   auto last_progress = wall_start;
@@ -108,7 +182,16 @@ int run(const CommandLine& c) {
     target = std::min(c.duration, k * chunk);
     result = board.run_to_time(target);
     for (; printed < board.pin_changes().size(); ++printed)
-      print_change(board.pin_changes()[printed]);
+      events.push_back(change_event(board.pin_changes()[printed]));
+    const std::vector<sim::UartByte> sent = board.uart0_sent();
+    for (; uart_seen < sent.size(); ++uart_seen) {
+      if (raw_to_stdout) {
+        std::fputc(sent[uart_seen].byte, stdout);
+      } else if (!c.uart0_file) {
+        lines.take(sent[uart_seen], events);
+      }
+    }
+    print_events(events);
     const auto now = std::chrono::steady_clock::now();
     if (std::chrono::duration<double>(now - last_progress).count() > kProgressEverySeconds) {
       std::fprintf(stderr, "[lpc4088-sim] %.3f of %.3f s of board time\n", board.time(),
@@ -117,6 +200,8 @@ int run(const CommandLine& c) {
     }
     if (result.reason != sim::StopReason::TimeReached || target >= c.duration) break;
   }
+  lines.finish(events);
+  print_events(events);
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
 
@@ -129,6 +214,17 @@ int run(const CommandLine& c) {
     for (const std::string& line : board.unmodelled_accesses()) {
       std::printf("unmodelled: %s\n", line.c_str());
     }
+  }
+  if (c.uart0_file && !raw_to_stdout) {
+    const std::string bytes = board.uart0_text();
+    if (!write_uart0_file(*c.uart0_file, bytes)) {
+      const int error = errno;
+      std::fflush(stdout);
+      std::fprintf(stderr, "lpc4088-sim: cannot write %s: %s\n", c.uart0_file->c_str(),
+                   std::strerror(error));
+      return kOutputFailed;
+    }
+    std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
   }
   if (c.screenshot) {
     try {

@@ -39,7 +39,50 @@ unsigned parse_channel(const std::string& text) {
 
 double parse_time(const std::string& text) { return text.empty() ? 0 : parse_duration(text); }
 
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace
+
+std::string unescape(const std::string& text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      bytes.push_back(text[i]);
+      continue;
+    }
+    const char e = i + 1 < text.size() ? text[++i] : '\0';
+    switch (e) {
+      case 'n':
+        bytes.push_back('\n');
+        break;
+      case 'r':
+        bytes.push_back('\r');
+        break;
+      case 't':
+        bytes.push_back('\t');
+        break;
+      case '\\':
+        bytes.push_back('\\');
+        break;
+      case 'x': {
+        const int high = i + 1 < text.size() ? hex_digit(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hex_digit(text[i + 2]) : -1;
+        if (high < 0 || low < 0) throw std::invalid_argument("\\x wants two hex digits: " + text);
+        bytes.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        break;
+      }
+      default:
+        throw std::invalid_argument("not an escape (\\n \\r \\t \\\\ \\xHH): " + text);
+    }
+  }
+  return bytes;
+}
 
 double parse_duration(const std::string& text) {
   std::string_view t = text;
@@ -93,6 +136,14 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.adc.push_back({parse_channel(channel), parse_volts(volts), parse_time(at)});
     } else if (a == "--screenshot") {
       c.screenshot = value();
+    } else if (a == "--uart0") {
+      c.uart0_file = value();
+    } else if (a == "--uart0-input") {
+      // The last '@' starts the time, so the text may hold one.
+      const std::string& v = value();
+      const auto at = v.rfind('@');
+      if (at == std::string::npos) throw std::invalid_argument("--uart0-input wants TEXT@TIME");
+      c.uart0_input.push_back({unescape(v.substr(0, at)), parse_duration(v.substr(at + 1))});
     } else if (a == "--trace") {
       c.trace = true;
     } else if (a == "--strict") {
@@ -118,15 +169,21 @@ static_assert(kMaxBoardSeconds == 1e6, "the usage text states the longest run");
 const char* usage() {
   return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s] [--pin P2.22=0@0.2s]\n"
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
-         "                   [--strict] [--no-idle-skip] [--semihosting]\n"
+         "                   [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict]\n"
+         "                   [--no-idle-skip] [--semihosting]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
-         "(1 s unless --for says otherwise), printing output pin changes and how the run\n"
-         "ended. Times are seconds, or end in s, ms or us; at most 1000000 s.\n"
+         "(1 s unless --for says otherwise), printing output pin changes, the lines of\n"
+         "text UART0 sent and how the run ended. Times are seconds, or end in s, ms or us; at most 1000000 s.\n"
          "  --press P@t      pulls input pin P low at time t for 50 ms\n"
          "  --pin P=L@t      drives input pin P to level L (0 or 1) from time t\n"
          "  --adc C=V@t      A/D channel C (0..7) sees V volts (0 to 3.3) from time t\n"
          "  --screenshot F   writes the LCD as a PNG file at the end\n"
+         "  --uart0 F        writes the raw bytes UART0 sent to file F (- for standard\n"
+         "                   output) instead of showing each line of text it sent, at\n"
+         "                   the time its last byte ended, as \"t s  uart0  TEXT\"\n"
+         "  --uart0-input T@t  UART0 receives text T from time t, one byte per character\n"
+         "                   time at its programmed rate (escapes \\n \\r \\t \\\\ \\xHH)\n"
          "  --trace          also prints the inputs and unmodelled register accesses\n"
          "  --strict         an access to a register nobody modelled ends the run\n"
          "  --no-idle-skip   executes waiting loops instead of jumping over them\n"
@@ -143,7 +200,7 @@ const char* usage() {
          "  65  the image cannot be loaded (not a linked image for this board)\n"
          "  70  the simulation cannot go on (--strict met an unmodelled register, or an\n"
          "      internal error of the CPU emulator)\n"
-         "  74  the report or the screenshot could not be written\n";
+         "  74  the report, the screenshot or the --uart0 file could not be written\n";
 }
 
 }  // namespace sim::cli

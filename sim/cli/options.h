@@ -1,7 +1,7 @@
 // Command line of lpc4088-sim:
 //   lpc4088-sim IMAGE.elf --for 3s [--press P2.27@1.5s] [--pin P2.22=0@0.2s]
 //               [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]
-//               [--strict] [--no-idle-skip]
+//               [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict] [--no-idle-skip]
 #ifndef SIM_CLI_OPTIONS_H
 #define SIM_CLI_OPTIONS_H
 
@@ -25,12 +25,19 @@ struct AdcInput {
   double at;
 };
 
+struct Uart0Input {
+  std::string bytes;
+  double at;
+};
+
 struct CommandLine {
   std::string image;
   double duration = 1.0;
   std::vector<PinInput> pins;  // presses already split into their two edges
   std::vector<AdcInput> adc;
   std::optional<std::string> screenshot;
+  std::vector<Uart0Input> uart0_input;
+  std::optional<std::string> uart0_file;  // raw bytes sent, "-" for standard output
   bool trace = false;
   bool strict = false;  // fail on unmodelled registers
   bool idle_skipping = true;
@@ -41,6 +48,9 @@ struct CommandLine {
 // "3s", "1.5 s", "200ms", "50us", or plain seconds: a finite, non-negative
 // time up to kMaxBoardSeconds; throws std::invalid_argument otherwise.
 double parse_duration(const std::string& text);
+// TEXT with the escapes \n \r \t \\ and \xHH replaced by their bytes; throws
+// std::invalid_argument on any other backslash.
+std::string unescape(const std::string& text);
 // Throws std::invalid_argument with a message for the user.
 CommandLine parse_command_line(const std::vector<std::string>& args);
 const char* usage();

@@ -42,8 +42,22 @@
 #define ADC_GDR REG(0x40034004u)
 #define ADC_DR(n) REG(0x40034010u + 4u * (n))
 
+#define IOCON_P0(n) REG(0x4002C000u + 4u * (n))
+
+#define U0_RBR REG(0x4000C000u)
+#define U0_THR REG(0x4000C000u)
+#define U0_DLL REG(0x4000C000u)
+#define U0_DLM REG(0x4000C004u)
+#define U0_IER REG(0x4000C004u)
+#define U0_IIR REG(0x4000C008u)
+#define U0_FCR REG(0x4000C008u)
+#define U0_LCR REG(0x4000C00Cu)
+#define U0_LSR REG(0x4000C014u)
+#define U0_FDR REG(0x4000C028u)
+
 #define IRQ_TIMER0 1u
 #define IRQ_TIMER1 2u
+#define IRQ_UART0 5u
 #define IRQ_GPIO 38u
 
 static inline void habilitar_irq(unsigned irq, unsigned prioridad) {

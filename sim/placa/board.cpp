@@ -9,6 +9,7 @@
 
 #include "board/chip/nucleo_cm4.h"
 #include "sim/modelo/access_log.h"
+#include "sim/serial/uart.h"
 
 namespace sim {
 namespace {
@@ -998,7 +999,9 @@ void Board::service_time() {
 }
 
 void Board::apply_stimulus(const Stimulus& s) {
-  if (s.is_pin) {
+  if (!s.uart0.empty()) {
+    peripherals_->uart0().receive(s.uart0, now_);
+  } else if (s.is_pin) {
     peripherals_->drive_input(s.pin.port, s.pin.bit, s.level, now_);
   } else {
     peripherals_->set_adc_voltage(s.channel, s.volts);
@@ -1011,6 +1014,11 @@ void Board::schedule_pin(Pin pin, bool level, double at) {
 
 void Board::schedule_adc(unsigned channel, double volts, double at) {
   schedule(Stimulus{at, stimulus_order_++, false, Pin{}, false, channel, volts});
+}
+
+void Board::schedule_uart0(const std::string& bytes, double at) {
+  if (bytes.empty()) return;
+  schedule(Stimulus{at, stimulus_order_++, false, Pin{}, false, 0, 0, bytes});
 }
 
 // In time order; inputs given for the same time apply in the order given.

@@ -64,6 +64,8 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   // Inputs applied when board time reaches `at` (seconds).
   void schedule_pin(Pin pin, bool level, double at);
   void schedule_adc(unsigned channel, double volts, double at);
+  // Bytes on UART0's receive line from `at`, one per character time.
+  void schedule_uart0(const std::string& bytes, double at);
 
   Cycles now() const { return now_; }
   double seconds() const { return clock_.seconds_at(now_); }
@@ -112,6 +114,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
     bool level;
     unsigned channel;
     double volts;
+    std::string uart0 = {};  // bytes for UART0 (then neither pin nor ADC)
   };
   // Precise: the next block would cross the run's end (internal, never a result).
   enum class Stop {

@@ -16,6 +16,7 @@
 #include "sim/lpc4088/lcd.h"
 #include "sim/lpc4088/system_control.h"
 #include "sim/lpc4088/timer.h"
+#include "sim/serial/uart.h"
 
 namespace sim {
 namespace {
@@ -56,7 +57,7 @@ constexpr Row kTable[] = {
     {"WDT", LPC_WDT_BASE, nullptr, WDT_IRQn, 0, false},
     {"TIMER0", LPC_TIM0_BASE, &make<Timer>, TIMER0_IRQn, LPC_SC_PCONP_PCTIM0, true},
     {"TIMER1", LPC_TIM1_BASE, &make<Timer>, TIMER1_IRQn, LPC_SC_PCONP_PCTIM1, true},
-    {"UART0", LPC_UART0_BASE, nullptr, UART0_IRQn, 0, false},
+    {"UART0", LPC_UART0_BASE, &make<Uart>, UART0_IRQn, LPC_SC_PCONP_PCUART0, false},
     {"UART1", LPC_UART1_BASE, nullptr, UART1_IRQn, 0, false},
     {"PWM0", LPC_PWM0_BASE, nullptr, PWM0_IRQn, 0, false},
     {"PWM1", LPC_PWM1_BASE, nullptr, PWM1_IRQn, 0, false},
@@ -143,6 +144,13 @@ Lpc4088Peripherals::Lpc4088Peripherals(IrqLines& irq, const MemoryBus& memory) {
   system_control_->on_change([this](Cycles now) {
     for (Peripheral* p : settle_on_clock_change_) p->advance(now);
   });
+  // UART0's lines are P0.2 (TXD0) and P0.3 (RXD0) when IOCON selects them.
+  const auto selects = [this](unsigned pin, std::uint32_t function) {
+    return [this, pin, function] {
+      return (iocon().pin_register(0, pin) & LPC_IOCON_FUNC_MASK) == function;
+    };
+  };
+  uart0().connect_pins(selects(2, LPC_IOCON_P0_2_U0_TXD), selects(3, LPC_IOCON_P0_3_U0_RXD));
   // The interrupt block watches the pins' edges.
   gpio().add_listener([this](const PinEvent& event) {
     gpio_interrupts().pin_changed(event.port, event.pin, event.level);
@@ -203,5 +211,6 @@ Timer& Lpc4088Peripherals::timer(unsigned index) { return model<Timer>(index); }
 Adc& Lpc4088Peripherals::adc() { return model<Adc>(); }
 Lcd& Lpc4088Peripherals::lcd() { return model<Lcd>(); }
 Emc& Lpc4088Peripherals::emc() { return model<Emc>(); }
+Uart& Lpc4088Peripherals::uart0() { return model<Uart>(); }
 
 }  // namespace sim

@@ -7,7 +7,7 @@
 // windows() covers the whole AHB peripheral range 0x20080000-0x200BFFFF and
 // the APB ranges 0x40000000-0x400FFFFF without gaps or overlaps: every window
 // is 16 KiB-aligned (one peripheral slot). The table names the slots nobody
-// models ("UART0"), so the record says whose registers the firmware touched;
+// models ("UART1"), so the record says whose registers the firmware touched;
 // slots the chip leaves empty are "reserved". Offsets a model does not
 // implement inside its own window are recorded too.
 #ifndef SIM_PLACA_LPC4088_PERIPHERALS_H
@@ -33,6 +33,7 @@ class Timer;
 class Adc;
 class Lcd;
 class Emc;
+class Uart;
 
 // A change of level of a GPIO pin that is an output (LED, for instance).
 struct PinChange {
@@ -45,7 +46,7 @@ using OutputListener = std::function<void(const PinChange&)>;
 
 // One window of the address map and what answers it.
 struct Window {
-  const char* name;  // "TIMER0", "UART0", "reserved"
+  const char* name;  // "TIMER0", "UART1", "reserved"
   std::uint32_t base;
   std::uint32_t size;
   Peripheral* model;  // a catch-all for a window nobody models
@@ -108,6 +109,7 @@ class Lpc4088Peripherals {
   Adc& adc();
   Lcd& lcd();
   Emc& emc();
+  Uart& uart0();
 
  private:
   // The clocks handed to every model, answered by the system-control model

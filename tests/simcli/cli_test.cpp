@@ -12,7 +12,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@ namespace fs = std::filesystem;
 
 const std::string kReloj = FIRMWARE_IMAGES "/reloj.elf";
 const std::string kFallos = FIRMWARE_IMAGES "/sim_fallos.elf";
+const std::string kUart = FIRMWARE_IMAGES "/sim_uart.elf";
 
 // Under a shell that sets limits first: a hang ends as status 124.
 ResultadoProceso sim(std::vector<std::string> args, const std::string& limits = "",
@@ -116,6 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{{"--adc", "0.5=1V"}, "channel 0..7"},
                       Refusal{{"--adc", "0=4V"}, "input range"},
                       Refusal{{"--adc", "0=nanV"}, "not volts"},
+                      Refusal{{"--uart0-input", "a\\q@1s"}, "not an escape"},
+                      Refusal{{"--uart0-input", "a\\x4@1s"}, "two hex digits"},
+                      Refusal{{"--uart0-input", "abc"}, "TEXT@TIME"},
+                      Refusal{{"--uart0-input", "abc@nan"}, "not a duration"},
                       Refusal{{"--bogus"}, "unknown option"}));
 
 // A copy of the clock image whose first loadable segment claims 4 GiB.
@@ -233,6 +240,48 @@ TEST_F(CliFiles, AFailedScreenshotLeavesWhateverWasAtThePath) {
   const ResultadoProceso good = sim({kReloj, "--for", "0.05", "--screenshot", old_png.string()});
   EXPECT_EQ(good.estado, 0) << good.errores;
   EXPECT_EQ(read_file(old_png).substr(1, 3), "PNG");
+}
+
+// The UART image sends "hola\n", then echoes each line it receives after "eco: ".
+TEST(Cli, ShowsEachLineUart0SentWithItsTime) {
+  if (!fs::exists(kUart)) GTEST_SKIP() << "no firmware images";
+  const ResultadoProceso r =
+      sim({kUart, "--for", "10ms", "--uart0-input", "uno\\r\\n@2ms", "--uart0-input", "d\\x6Fs\\n@5ms"});
+  ASSERT_EQ(r.estado, 0) << r.errores;
+  std::vector<std::pair<double, std::string>> lines;
+  const std::regex line(R"( *([0-9]+\.[0-9]{6}) s  uart0  (.*))");
+  std::istringstream out(r.salida);
+  for (std::string l; std::getline(out, l);) {
+    std::smatch m;
+    if (std::regex_match(l, m, line)) lines.emplace_back(std::stod(m[1]), m[2]);
+  }
+  ASSERT_EQ(lines.size(), 3u) << r.salida;
+  EXPECT_EQ(lines[0].second, "hola");
+  EXPECT_EQ(lines[1].second, "eco: uno") << "the CR before the LF is dropped";
+  EXPECT_EQ(lines[2].second, "eco: dos");
+  EXPECT_GT(lines[1].first, 0.002) << "an echo comes after its input";
+  EXPECT_GT(lines[2].first, 0.005);
+}
+
+TEST_F(CliFiles, Uart0WritesTheRawBytesInsteadOfLines) {
+  if (!fs::exists(kUart)) GTEST_SKIP() << "no firmware images";
+  const fs::path file = dir_ / "uart0.txt";
+  const std::vector<std::string> input = {"--uart0-input", "uno\\r\\n@2ms"};
+  std::vector<std::string> args = {kUart, "--for", "5ms", "--uart0", file.string()};
+  args.insert(args.end(), input.begin(), input.end());
+  const ResultadoProceso to_file = sim(args);
+  ASSERT_EQ(to_file.estado, 0) << to_file.errores;
+  EXPECT_EQ(read_file(file), "hola\neco: uno\r\n");
+  EXPECT_EQ(to_file.salida.find(" uart0  "), std::string::npos) << "no lines when raw";
+
+  args = {kUart, "--for", "5ms", "--uart0", "-"};
+  args.insert(args.end(), input.begin(), input.end());
+  const ResultadoProceso to_stdout = sim(args);
+  ASSERT_EQ(to_stdout.estado, 0) << to_stdout.errores;
+  EXPECT_NE(to_stdout.salida.find("hola\neco: uno\r\n"), std::string::npos) << to_stdout.salida;
+
+  const ResultadoProceso folder = sim({kUart, "--for", "5ms", "--uart0", dir_.string()});
+  EXPECT_EQ(folder.estado, 74) << folder.errores;
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(Api, RecordsOrRefusesAccessesNobodyModelled) {
     options.fail_on_unmodelled = strict;
     SIM_BOARD(board, "llamadas", options);
     board.run_for(0.001);
-    for (const std::uint32_t address : {0x4000C000u, 0xE000EDFCu}) {  // UART0, DEMCR
+    for (const std::uint32_t address : {0x40010000u, 0xE000EDFCu}) {  // UART1, DEMCR
       if (strict) {
         EXPECT_THROW(board.call("leer", {address}), std::runtime_error);
       } else {

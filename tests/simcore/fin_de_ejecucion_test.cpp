@@ -103,7 +103,7 @@ TEST(RunEnd, IdleSkippingChangesNothingAnyImageCanObserve) {
   std::vector<std::filesystem::path> images = {FIRMWARE_IMAGES "/reloj.elf",
                                                FIRMWARE_IMAGES "/pruebas_firmware.elf"};
   for (const char* name : {"excepciones", "prioridades", "fallos", "perifericos", "llamadas",
-                           "forma_reloj", "memoria"}) {
+                           "forma_reloj", "memoria", "semihosting", "uart"}) {
     images.push_back(sim_image(name));
   }
   for (const auto& image : images) {

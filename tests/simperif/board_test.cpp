@@ -61,7 +61,7 @@ TEST(Board, RegionsTileThePeripheralRangesInSlots) {
       {"SC", 0x400FC000},     {"IOCON", 0x4002C000},  {"GPIOINT", 0x40028000},
       {"GPIO", 0x20098000},   {"ADC", 0x40034000},    {"LCD", 0x20088000},
       {"EMC", 0x2009C000},    {"TIMER0", 0x40004000}, {"TIMER1", 0x40008000},
-      {"TIMER2", 0x40090000}, {"TIMER3", 0x40094000}};
+      {"TIMER2", 0x40090000}, {"TIMER3", 0x40094000}, {"UART0", 0x4000C000}};
   EXPECT_EQ(models, expected);
 }
 
@@ -69,16 +69,16 @@ TEST(Board, UnmodelledAccessesAreRecordedAndCanStopTheRun) {
   BoardFixture f;
   std::vector<std::uint32_t> failed;
   f.board.fail_on_unmodelled([&](const sim::RecordedAccess& a) { failed.push_back(a.address); });
-  f.write(0x4000C000, 0x55, 42);  // UART0: nobody's
+  f.write(0x40010000, 0x55, 42);  // UART1: nobody's
   EXPECT_EQ(f.read(0x400A0000, 43), 0u);
   f.read(0x40004000, 44);  // timer 0: modelled, powered at reset
   ASSERT_EQ(f.board.unmodelled_accesses().size(), 2u);
   const sim::RecordedAccess& first = f.board.unmodelled_accesses()[0];
-  EXPECT_EQ(first.address, 0x4000C000u);
+  EXPECT_EQ(first.address, 0x40010000u);
   EXPECT_TRUE(first.write);
   EXPECT_EQ(first.value, 0x55u);
   EXPECT_EQ(first.time, 42u);
-  EXPECT_EQ(failed, (std::vector<std::uint32_t>{0x4000C000, 0x400A0000}));
+  EXPECT_EQ(failed, (std::vector<std::uint32_t>{0x40010000, 0x400A0000}));
 }
 
 TEST(Board, RecordSaysWhoseWindowAndWhetherTheFirmwareErred) {
@@ -89,8 +89,8 @@ TEST(Board, RecordSaysWhoseWindowAndWhetherTheFirmwareErred) {
     const char* text;
   };
   const Case cases[] = {
-      {0x4000C000, true, sim::AccessKind::kUnmodelled,
-       "write 0x00000001 to 0x4000C000 (UART0, unmodelled)"},
+      {0x40010000, true, sim::AccessKind::kUnmodelled,
+       "write 0x00000001 to 0x40010000 (UART1, unmodelled)"},
       {0x40084000, false, sim::AccessKind::kUnmodelled,
        "read of 0x40084000 (reserved, unmodelled)"},
       {0x40090008, false, sim::AccessKind::kUnpowered, "read of 0x40090008 (TIMER2, unpowered)"},
