@@ -25,6 +25,16 @@ std::uint32_t Cpu::get(int reg) const {
 
 void Cpu::set(int reg, std::uint32_t value) { check(uc_reg_write(uc_, reg, &value), "write", reg); }
 
+std::uint64_t Cpu::get64(int reg) const {
+  std::uint64_t v = 0;
+  check(uc_reg_read(uc_, reg, &v), "read", reg);
+  return v;
+}
+
+void Cpu::set64(int reg, std::uint64_t value) {
+  check(uc_reg_write(uc_, reg, &value), "write", reg);
+}
+
 std::uint32_t Cpu::r(unsigned n) const {
   return n <= 12 ? get(UC_ARM_REG_R0 + static_cast<int>(n))
                  : get(n == 13   ? UC_ARM_REG_SP

@@ -32,6 +32,9 @@ class Cpu {
 
   std::uint32_t get(int reg) const;
   void set(int reg, std::uint32_t value);
+  // The 64-bit registers (D0-D15).
+  std::uint64_t get64(int reg) const;
+  void set64(int reg, std::uint64_t value);
   std::uint32_t r(unsigned n) const;
   void set_r(unsigned n, std::uint32_t value);
   std::uint32_t pc() const { return get(UC_ARM_REG_PC); }

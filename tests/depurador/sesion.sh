@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# One debugging session as a user has it: lpc4088-sim serves IMAGE on a free
+# port, gdb-multiarch connects and runs the commands of SCRIPT (one file per
+# session, @PORT@ standing for the port), then the simulator must end too.
+# Usage: sesion.sh SIM GDB IMAGE SIM_ARGS... -- SCRIPT [SCRIPT ...]
+# Each further SCRIPT is a new debugger connecting after the previous one
+# detached. Prints the debuggers' output; exits with the simulator's status.
+set -u
+sim="$1" gdb="$2" image="$3"
+shift 3
+sim_args=()
+while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do sim_args+=("$1"); shift; done
+shift
+work="$(mktemp -d)"
+trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+"$sim" "$image" --gdb 127.0.0.1:0 "${sim_args[@]}" >"$work/sim.out" 2>"$work/sim.err" &
+pid=$!
+port=""
+for _ in $(seq 1 200); do
+  port="$(sed -n 's/^gdb: waiting for a connection on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.err" | head -1)"
+  [ -n "$port" ] && break
+  sleep 0.05
+done
+if [ -z "$port" ]; then
+  echo "the simulator did not listen:"; cat "$work/sim.err"; exit 99
+fi
+for script in "$@"; do
+  sed "s/@PORT@/$port/g" "$script" >"$work/commands.gdb"
+  timeout 60 "$gdb" -nx -batch -ex "set pagination off" -ex "set confirm off" \
+    -x "$work/commands.gdb" "$image" 2>&1
+done
+# A session that ends with a detach leaves the board running to its --for.
+for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+status=0
+wait "$pid" || status=$?
+echo "--- simulator"
+cat "$work/sim.out" "$work/sim.err"
+exit "$status"
