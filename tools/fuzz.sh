@@ -2,8 +2,9 @@
 # tools/fuzz.sh BUILD_DIR [SECONDS] [TARGET]: runs a libFuzzer target for
 # SECONDS from freshly generated seeds plus the corpus grown by earlier runs,
 # and prints how many inputs it executed; without TARGET, every target in
-# turn (bmp: the BMP reader, gdb: the debug server's packet reader). Crash
-# inputs land in BUILD_DIR/fuzz/artefactos; a crash makes the script fail.
+# turn (bmp: the BMP reader, gdb: the debug server's packet reader,
+# gdb-session: the debug server on a whole connection). Crash inputs land in
+# BUILD_DIR/fuzz/artefactos; a crash makes the script fail.
 set -euo pipefail
 usage="usage: tools/fuzz.sh BUILD_DIR [SECONDS] [TARGET]"
 source "$(dirname "$0")/fuzz_args.sh"
@@ -44,5 +45,6 @@ for target in $targets; do
   case "$target" in
     bmp) run bmp fuzz_leer_bmp semillas_bmp BMP_ReadFile ;;
     gdb) run gdb fuzz_paquetes_gdb semillas_gdb "the debug server's packet reader" ;;
+    gdb-session) run gdb-session fuzz_sesion_gdb semillas_gdb "the debug server's session" ;;
   esac
 done

@@ -18,8 +18,8 @@ fuzz_check_seconds() {
 }
 
 # The fuzzing targets by name: bmp (the BMP reader), gdb (the debug
-# server's packet reader).
-fuzz_targets="bmp gdb"
+# server's packet reader), gdb-session (the debug server on a connection).
+fuzz_targets="bmp gdb gdb-session"
 
 # Exits with status 2 after the caller's usage line when $2 names no target.
 fuzz_check_target() {

@@ -14,13 +14,15 @@ constexpr const char* kMasks = "lab.lpc4088.m-masks";
 
 std::array<RegisterInfo, kRegisterCount> build_table() {
   std::array<RegisterInfo, kRegisterCount> t;
-  for (unsigned i = 0; i <= 12; ++i) t[i] = {"r" + std::to_string(i), 32, "uint32", "general", kCore};
+  for (unsigned i = 0; i <= 12; ++i)
+    t[i] = {"r" + std::to_string(i), 32, "uint32", "general", kCore};
   t[13] = {"sp", 32, "data_ptr", "general", kCore};
   t[14] = {"lr", 32, "int", "general", kCore};
   t[15] = {"pc", 32, "code_ptr", "general", kCore};
   t[16] = {"xpsr", 32, "int", "general", kCore};
   for (unsigned i = 0; i < 16; ++i) {
-    t[static_cast<unsigned>(Reg::D0) + i] = {"d" + std::to_string(i), 64, "ieee_double", "float", kVfp};
+    t[static_cast<unsigned>(Reg::D0) + i] = {"d" + std::to_string(i), 64, "ieee_double", "float",
+                                             kVfp};
   }
   t[static_cast<unsigned>(Reg::FPSCR)] = {"fpscr", 32, "int", "float", kVfp};
   t[static_cast<unsigned>(Reg::MSP)] = {"msp", 32, "data_ptr", "system", kSystem};

@@ -433,7 +433,7 @@ class Session {
     return stopped_reply(signal, stop);
   }
 
- // "T" with the registers the debugger needs first, so that it can show
+  // "T" with the registers the debugger needs first, so that it can show
   // where the CPU is without asking.
   std::string stopped_reply(int signal, const StopEvent& stop) {
     std::string reply = "T" + hex_byte(static_cast<unsigned>(signal));

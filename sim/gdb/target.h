@@ -20,11 +20,32 @@ namespace sim::gdb {
 // for the debugger. D0-D15 are 64 bits wide (s[2n] is the low half of d[n]);
 // every other register is 32 bits, PRIMASK to CONTROL travel as 8 bits.
 enum class Reg : unsigned {
-  R0 = 0, R1, R2, R3, R4, R5, R6, R7, R8, R9, R10, R11, R12,
-  SP = 13, LR = 14, PC = 15, XPSR = 16,
-  D0 = 17, D15 = 32, FPSCR = 33,
-  MSP = 34, PSP = 35,
-  PRIMASK = 36, BASEPRI = 37, FAULTMASK = 38, CONTROL = 39,
+  R0 = 0,
+  R1,
+  R2,
+  R3,
+  R4,
+  R5,
+  R6,
+  R7,
+  R8,
+  R9,
+  R10,
+  R11,
+  R12,
+  SP = 13,
+  LR = 14,
+  PC = 15,
+  XPSR = 16,
+  D0 = 17,
+  D15 = 32,
+  FPSCR = 33,
+  MSP = 34,
+  PSP = 35,
+  PRIMASK = 36,
+  BASEPRI = 37,
+  FAULTMASK = 38,
+  CONTROL = 39,
 };
 inline constexpr unsigned kRegisterCount = 40;
 
@@ -54,10 +75,10 @@ struct StopEvent {
     TimeLimit,    // the run reached the board time it may use (message)
   };
   Kind kind = Kind::Breakpoint;
-  std::uint32_t address = 0;                  // Watchpoint: the data address accessed
-  PointType watch = PointType::AccessWatch;   // Watchpoint: the watchpoint's type
-  std::string message;                        // shown on the debugger's console
-  int exit_status = 0;                        // Exited
+  std::uint32_t address = 0;                 // Watchpoint: the data address accessed
+  PointType watch = PointType::AccessWatch;  // Watchpoint: the watchpoint's type
+  std::string message;                       // shown on the debugger's console
+  int exit_status = 0;                       // Exited
 };
 
 class Target {

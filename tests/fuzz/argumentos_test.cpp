@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,9 +31,13 @@ void guion(const fs::path& ruta, const std::string& cuerpo) {
 struct Caso {
   std::vector<std::string> argumentos;  // after the command; none means the default
   int estado;
-  std::string tiempo_bmp;  // -max_total_time each fuzzer got; "" when it must not run
-  std::string tiempo_gdb;
+  // -max_total_time each fuzzer got, by target; "" when it must not run.
+  std::map<std::string, std::string> tiempos;
 };
+
+// Target name -> fuzzer program.
+const std::map<std::string, std::string> kFuzzers = {
+    {"bmp", "fuzz_leer_bmp"}, {"gdb", "fuzz_paquetes_gdb"}, {"gdb-session", "fuzz_sesion_gdb"}};
 
 void PrintTo(const Caso& caso, std::ostream* os) {
   for (const auto& a : caso.argumentos) *os << "'" << a << "' ";
@@ -54,12 +59,11 @@ class DuracionFuzz : public testing::TestWithParam<Caso> {
     for (const char* nombre : {"bmp", "gdb"}) {
       guion(fuzz_ / (std::string("semillas_") + nombre), "exit 0\n");
     }
-    for (const auto& [fuzzer, nombre] : {std::pair{"fuzz_leer_bmp", "bmp"},
-                                         std::pair{"fuzz_paquetes_gdb", "gdb"}}) {
-      guion(fuzz_ / fuzzer,
-            std::string("for a; do case \"$a\" in -max_total_time=*) echo \"$a\" > "
-                        "\"$(dirname \"$0\")/tiempo_") +
-                nombre + "\";; esac; done\necho 'stat::number_of_executed_units: 1' >&2\n");
+    for (const auto& [objetivo, fuzzer] : kFuzzers) {
+      guion(fuzz_ / fuzzer, std::string("for a; do case \"$a\" in -max_total_time=*) echo \"$a\" > "
+                                        "\"$(dirname \"$0\")/tiempo_") +
+                                objetivo +
+                                "\";; esac; done\necho 'stat::number_of_executed_units: 1' >&2\n");
     }
     setenv("PATH", ((raiz_ / "bin").string() + ":" + std::getenv("PATH")).c_str(), 1);
   }
@@ -96,8 +100,11 @@ TEST_P(DuracionFuzz, OnlyAWholeNumberOfSecondsReachesTheNamedFuzzers) {
     linea.insert(linea.end(), caso.argumentos.begin(), caso.argumentos.end());
     ResultadoProceso r = ejecutar_programa(linea);
     EXPECT_EQ(r.estado, caso.estado) << r.errores;
-    EXPECT_EQ(tiempo_recibido("bmp"), caso.tiempo_bmp);
-    EXPECT_EQ(tiempo_recibido("gdb"), caso.tiempo_gdb);
+    for (const auto& [objetivo, fuzzer] : kFuzzers) {
+      const auto esperado = caso.tiempos.find(objetivo);
+      EXPECT_EQ(tiempo_recibido(objetivo), esperado == caso.tiempos.end() ? "" : esperado->second)
+          << objetivo;
+    }
     if (caso.estado == 2) {
       EXPECT_NE(r.errores.find(orden.uso), std::string::npos) << r.errores;
     }
@@ -105,28 +112,32 @@ TEST_P(DuracionFuzz, OnlyAWholeNumberOfSecondsReachesTheNamedFuzzers) {
 }
 
 Caso valido(const std::string& segundos) {
-  return {{segundos}, 0, "-max_total_time=" + segundos, "-max_total_time=" + segundos};
+  Caso caso{{segundos}, 0, {}};
+  for (const auto& [objetivo, fuzzer] : kFuzzers) {
+    caso.tiempos[objetivo] = "-max_total_time=" + segundos;
+  }
+  return caso;
 }
-Caso rechazado(const std::string& segundos) { return {{segundos}, 2, "", ""}; }
+Caso rechazado(const std::string& segundos) { return {{segundos}, 2, {}}; }
 Caso solo(const std::string& objetivo) {
-  return {{"7", objetivo}, 0, objetivo == "bmp" ? "-max_total_time=7" : "",
-          objetivo == "gdb" ? "-max_total_time=7" : ""};
+  return {{"7", objetivo}, 0, {{objetivo, "-max_total_time=7"}}};
 }
-Caso rechazados(const std::vector<std::string>& argumentos) { return {argumentos, 2, "", ""}; }
+Caso rechazados(const std::vector<std::string>& argumentos) { return {argumentos, 2, {}}; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Objetivos, DuracionFuzz,
-    testing::Values(solo("bmp"), solo("gdb"), rechazados({"7", "xyz"}), rechazados({"7", ""}),
-                    rechazados({"7", "BMP"}), rechazados({"abc", "gdb"}),
-                    rechazados({"7", "gdb", "bmp"})));
+INSTANTIATE_TEST_SUITE_P(Objetivos, DuracionFuzz,
+                         testing::Values(solo("bmp"), solo("gdb"), solo("gdb-session"),
+                                         rechazados({"7", "xyz"}), rechazados({"7", ""}),
+                                         rechazados({"7", "BMP"}), rechazados({"7", "gdb "}),
+                                         rechazados({"abc", "gdb"}),
+                                         rechazados({"7", "gdb", "bmp"})));
 
-INSTANTIATE_TEST_SUITE_P(
-    Duraciones, DuracionFuzz,
-    testing::Values(Caso{{}, 0, "-max_total_time=60", "-max_total_time=60"}, valido("1"),
-                    valido("20"),
-                    valido("2147483647"), rechazado("abc"), rechazado("0"), rechazado("-5"),
-                    rechazado("1.5"), rechazado(""), rechazado("+5"), rechazado("05"),
-                    rechazado(" 5"), rechazado("5s"), rechazado("2147483648"),
-                    rechazado("99999999999999999999"), rechazados({"5", "6"})));
+INSTANTIATE_TEST_SUITE_P(Duraciones, DuracionFuzz,
+                         testing::Values(Caso{{}, 0, valido("60").tiempos}, valido("1"),
+                                         valido("20"), valido("2147483647"), rechazado("abc"),
+                                         rechazado("0"), rechazado("-5"), rechazado("1.5"),
+                                         rechazado(""), rechazado("+5"), rechazado("05"),
+                                         rechazado(" 5"), rechazado("5s"), rechazado("2147483648"),
+                                         rechazado("99999999999999999999"),
+                                         rechazados({"5", "6"})));
 
 }  // namespace

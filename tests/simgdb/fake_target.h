@@ -11,8 +11,8 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <span>
 #include <set>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>

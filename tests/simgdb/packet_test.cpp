@@ -98,7 +98,10 @@ TEST_P(FromHex, DecodesPairsOfDigits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, FromHex,
-                         testing::Values(Hex{"", ""}, Hex{"00ff41", std::string("\0\xff" "A", 3)},
+                         testing::Values(Hex{"", ""},
+                                         Hex{"00ff41", std::string("\0\xff"
+                                                                   "A",
+                                                                   3)},
                                          Hex{"AbCd", "\xab\xcd"}, Hex{"abc", std::nullopt},
                                          Hex{"0g", std::nullopt}, Hex{"-1", std::nullopt}));
 
@@ -113,10 +116,11 @@ TEST_P(HexNumber, TakesTheWholeTextOrNothing) {
   EXPECT_EQ(sim::gdb::parse_hex_number(GetParam().text), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, HexNumber,
-    testing::Values(Number{"0", 0}, Number{"1f", 0x1f}, Number{"ffffffffffffffff", ~0ull},
-                    Number{"10000000000000000", std::nullopt}, Number{"", std::nullopt},
-                    Number{"12 ", std::nullopt}, Number{"-1", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Forms, HexNumber,
+                         testing::Values(Number{"0", 0}, Number{"1f", 0x1f},
+                                         Number{"ffffffffffffffff", ~0ull},
+                                         Number{"10000000000000000", std::nullopt},
+                                         Number{"", std::nullopt}, Number{"12 ", std::nullopt},
+                                         Number{"-1", std::nullopt}));
 
 }  // namespace

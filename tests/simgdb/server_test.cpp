@@ -21,11 +21,11 @@
 
 namespace {
 
-using simgdb::Debugger;
-using simgdb::FakeTarget;
 using sim::gdb::PointType;
 using sim::gdb::Server;
 using sim::gdb::StopEvent;
+using simgdb::Debugger;
+using simgdb::FakeTarget;
 using K = StopEvent::Kind;
 
 std::string hex(std::string_view text) { return sim::gdb::to_hex(text); }
@@ -74,7 +74,9 @@ void PrintTo(const Exchange& e, std::ostream* os) { *os << e.name; }
 
 class Reply : public Connected, public testing::WithParamInterface<Exchange> {};
 
-TEST_P(Reply, IsWhatTheProtocolAsks) { EXPECT_EQ(debugger().ask(GetParam().request), GetParam().reply); }
+TEST_P(Reply, IsWhatTheProtocolAsks) {
+  EXPECT_EQ(debugger().ask(GetParam().request), GetParam().reply);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, Reply,
@@ -82,24 +84,17 @@ INSTANTIATE_TEST_SUITE_P(
         Exchange{"supported", "qSupported:multiprocess+;swbreak+;xmlRegisters=i386",
                  "PacketSize=1000;qXfer:features:read+;QStartNoAckMode+"},
         Exchange{"must_reply_empty", "vMustReplyEmpty", ""},
-        Exchange{"unknown_query", "qTStatus", ""},
-        Exchange{"unknown_letter", "!", ""},
-        Exchange{"unknown_v", "vFile:open:6a", ""},
-        Exchange{"empty_packet", "", ""},
+        Exchange{"unknown_query", "qTStatus", ""}, Exchange{"unknown_letter", "!", ""},
+        Exchange{"unknown_v", "vFile:open:6a", ""}, Exchange{"empty_packet", "", ""},
         Exchange{"halted_at_start", "?", "T05" + kStopRegisters},
-        Exchange{"attached", "qAttached", "1"},
-        Exchange{"current_thread", "qC", "QC1"},
+        Exchange{"attached", "qAttached", "1"}, Exchange{"current_thread", "qC", "QC1"},
         Exchange{"first_threads", "qfThreadInfo", "m1"},
-        Exchange{"no_more_threads", "qsThreadInfo", "l"},
-        Exchange{"set_thread", "Hg0", "OK"},
-        Exchange{"set_thread_all", "Hc-1", "OK"},
-        Exchange{"thread_alive", "T1", "OK"},
+        Exchange{"no_more_threads", "qsThreadInfo", "l"}, Exchange{"set_thread", "Hg0", "OK"},
+        Exchange{"set_thread_all", "Hc-1", "OK"}, Exchange{"thread_alive", "T1", "OK"},
         Exchange{"vcont_actions", "vCont?", "vCont;c;C;s;S"},
         Exchange{"vcont_other_thread_only", "vCont;c:2", "E01"},
-        Exchange{"vcont_range_step", "vCont;r1000,1002", "E01"},
-        Exchange{"pc", "pf", "0f100000"},
-        Exchange{"d0_is_64_bits", "p11", "1110000000000000"},
-        Exchange{"fpscr", "p21", "21100000"},
+        Exchange{"vcont_range_step", "vCont;r1000,1002", "E01"}, Exchange{"pc", "pf", "0f100000"},
+        Exchange{"d0_is_64_bits", "p11", "1110000000000000"}, Exchange{"fpscr", "p21", "21100000"},
         Exchange{"primask_is_8_bits", "p24", "24"},
         Exchange{"register_past_the_table", "p28", "E01"},
         Exchange{"register_not_hex", "pzz", "E01"},
@@ -155,17 +150,16 @@ std::string all_registers_hex() {
 
 INSTANTIATE_TEST_SUITE_P(
     Writes, Written,
-    testing::Values(
-        WriteRead{"register", "Pf=78563412", "pf", "78563412"},
-        WriteRead{"d_register", "P12=0123456789abcdef", "p12", "0123456789abcdef"},
-        WriteRead{"control", "P27=02", "p27", "02"},
-        WriteRead{"all_registers", "G" + all_registers_hex(), "g", all_registers_hex()},
-        WriteRead{"memory_hex", "M20000010,2:abcd", "m20000010,2", "abcd"},
-        WriteRead{"memory_binary_with_escapes",
-                  std::string("X20000010,6:}\x03}\x04}]}\x0a\0\x03", 22), "m20000010,6",
-                  "23247d2a0003"},
-        WriteRead{"memory_at_the_end_of_ram", "M20001ffc,4:01020304", "m20001ffc,4",
-                  "01020304"}));
+    testing::Values(WriteRead{"register", "Pf=78563412", "pf", "78563412"},
+                    WriteRead{"d_register", "P12=0123456789abcdef", "p12", "0123456789abcdef"},
+                    WriteRead{"control", "P27=02", "p27", "02"},
+                    WriteRead{"all_registers", "G" + all_registers_hex(), "g", all_registers_hex()},
+                    WriteRead{"memory_hex", "M20000010,2:abcd", "m20000010,2", "abcd"},
+                    WriteRead{"memory_binary_with_escapes",
+                              std::string("X20000010,6:}\x03}\x04}]}\x0a\0\x03", 22), "m20000010,6",
+                              "23247d2a0003"},
+                    WriteRead{"memory_at_the_end_of_ram", "M20001ffc,4:01020304", "m20001ffc,4",
+                              "01020304"}));
 
 TEST_F(Connected, ContinueAtAnAddressMovesThePcFirst) {
   target_.inspect([&] {
@@ -445,7 +439,8 @@ TEST_P(MonitorCommand, PrintsOnTheConsoleThenAnswers) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, MonitorCommand,
     testing::Values(Monitor{"target_command", "time", "board time 1.5 s\n", "OK"},
-                    Monitor{"unknown", "frobnicate", "unknown monitor command: frobnicate\n", "E01"},
+                    Monitor{"unknown", "frobnicate", "unknown monitor command: frobnicate\n",
+                            "E01"},
                     Monitor{"reset", "reset", "firmware reset\n", "OK"},
                     Monitor{"reset_halt", "reset halt", "firmware reset\n", "OK"}),
     [](const auto& caso) { return caso.param.name; });
@@ -525,16 +520,17 @@ TEST_P(Endpoint, IsParsedOrRefused) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Endpoint,
-    testing::Values(Where{"3333", std::pair{"127.0.0.1", 3333}},
-                    Where{"localhost:3333", std::pair{"localhost", 3333}},
-                    Where{"0.0.0.0:1", std::pair{"0.0.0.0", 1}},
-                    Where{"[::1]:65535", std::pair{"::1", 65535}}, Where{"0", std::nullopt},
-                    Where{"65536", std::nullopt}, Where{"03333", std::nullopt},
-                    Where{"", std::nullopt}, Where{":3333", std::nullopt},
-                    Where{"host:", std::nullopt}, Where{"::1:3333", std::nullopt},
-                    Where{"[]:3333", std::nullopt}, Where{"3333x", std::nullopt},
-                    Where{"+3333", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(Texts, Endpoint,
+                         testing::Values(Where{"3333", std::pair{"127.0.0.1", 3333}},
+                                         Where{"localhost:3333", std::pair{"localhost", 3333}},
+                                         Where{"0.0.0.0:1", std::pair{"0.0.0.0", 1}},
+                                         Where{"[::1]:65535", std::pair{"::1", 65535}},
+                                         Where{"0", std::nullopt}, Where{"65536", std::nullopt},
+                                         Where{"03333", std::nullopt}, Where{"", std::nullopt},
+                                         Where{":3333", std::nullopt}, Where{"host:", std::nullopt},
+                                         Where{"::1:3333", std::nullopt},
+                                         Where{"[]:3333", std::nullopt},
+                                         Where{"3333x", std::nullopt},
+                                         Where{"+3333", std::nullopt}));
 
 }  // namespace
