@@ -369,7 +369,7 @@ class Session {
   // an interrupt or a lost debugger; packets that come meanwhile wait.
   void run(ResumeMode mode) {
     while (true) {
-      if (!read_some(false)) {
+      if (lost_ || !read_some(false)) {
         target_.interrupt();
         if (server_.log_) server_.log_("debugger lost while the firmware ran; halted");
         return;
