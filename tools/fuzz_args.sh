@@ -16,3 +16,18 @@ fuzz_check_seconds() {
   echo "$usage" >&2
   exit 2
 }
+
+# The fuzzing targets by name: bmp (the BMP reader), gdb (the debug
+# server's packet reader), gdb-session (the debug server on a connection).
+fuzz_targets="bmp gdb gdb-session"
+
+# Exits with status 2 after the caller's usage line when $2 names no target.
+fuzz_check_target() {
+  local usage="$1" target="$2" t
+  for t in $fuzz_targets; do
+    [ "$target" = "$t" ] && return 0
+  done
+  echo "fuzz: TARGET must be one of: $fuzz_targets; not '$target'" >&2
+  echo "$usage" >&2
+  exit 2
+}
