@@ -14,6 +14,8 @@
 
 #include "host/atomic_file.h"
 #include "host/output_check.h"
+#include "sim/gdb/board_target.h"
+#include "sim/gdb/server.h"
 #include "sim/api/simulador.h"
 #include "sim/cli/options.h"
 #include "sim/core/elf_image.h"
@@ -143,6 +145,56 @@ int report_end(const sim::Simulador& board, const sim::RunResult& result) {
   }
 }
 
+// Under a debugger: the CPU waits at the reset vector until a debugger
+// continues it; after a detach the board runs on, and the next debugger
+// finds it where it stands. Ends when a debugger kills the run, or at --for.
+int run_with_debugger(const CommandLine& c, const sim::Options& options) {
+  const double end = c.duration_given ? c.duration : sim::kMaxBoardSeconds;
+  sim::gdb::BoardTarget target(c.image, options, end);
+  for (const auto& p : c.pins) target.board().set_pin(p.pin, p.level, p.at);
+  for (const auto& a : c.adc) target.board().set_adc_voltage(a.channel, a.volts, a.at);
+  for (const auto& u : c.uart0_input) target.board().uart0_input(u.bytes, u.at);
+  sim::gdb::Server server(target);
+  server.set_log([](std::string_view m) {
+    std::fprintf(stderr, "gdb: %.*s\n", static_cast<int>(m.size()), m.data());
+  });
+  const sim::gdb::Endpoint where = *sim::gdb::parse_endpoint(*c.gdb);
+  const std::uint16_t port = server.listen(where);
+  if (where.host != "127.0.0.1" && where.host != "localhost" && where.host != "::1") {
+    std::fprintf(stderr,
+                 "gdb: warning: listening on %s: anyone who can reach it can drive the board\n",
+                 where.host.c_str());
+  }
+  std::fprintf(stderr, "gdb: waiting for a connection on %s:%u\n", where.host.c_str(), port);
+  bool runs_on = false;
+  std::optional<sim::gdb::StopEvent> stopped;
+  while (!target.killed()) {
+    const std::optional<int> fd = server.accept_within(runs_on ? 0 : -1);
+    if (fd) {
+      if (runs_on) server.forget_last_stop();
+      runs_on = server.serve_connection(*fd) == sim::gdb::Server::End::Detached;
+      std::fprintf(stderr, "gdb: %s\n", target.killed() ? "killed by the debugger"
+                                         : runs_on       ? "debugger detached, the board runs on"
+                                                         : "debugger gone, the board waits");
+      continue;
+    }
+    stopped = target.resume(sim::gdb::ResumeMode::Continue);
+    // A stop with nobody attached waits for a debugger; the time limit ends it.
+    if (stopped) runs_on = false;
+    if (stopped && stopped->kind == sim::gdb::StopEvent::Kind::TimeLimit) break;
+  }
+  sim::Simulador& board = target.board();
+  std::vector<Event> events;
+  for (const sim::OutputChange& change : board.pin_changes()) events.push_back(change_event(change));
+  print_events(events);
+  if (target.killed()) {
+    std::printf("end: killed by the debugger at %.6f s, pc 0x%08X in %s\n", board.time(), board.pc(),
+                board.symbol_at(board.pc()).c_str());
+    return 0;
+  }
+  return report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
+}
+
 int run(const CommandLine& c) {
   sim::Options options;
   options.fail_on_unmodelled = c.strict;
@@ -153,6 +205,7 @@ int run(const CommandLine& c) {
     std::fflush(handle == 2 ? stdout : stderr);
     std::fwrite(bytes.data(), 1, bytes.size(), handle == 2 ? stderr : stdout);
   };
+  if (c.gdb) return run_with_debugger(c, options);
   sim::Simulador board(c.image, options);
   for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
   for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);

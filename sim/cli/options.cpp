@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "host/strict_number.h"
+#include "sim/gdb/server.h"
 
 namespace sim::cli {
 namespace {
@@ -119,6 +120,13 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.help = true;
     } else if (a == "--for") {
       c.duration = parse_duration(value());
+      c.duration_given = true;
+    } else if (a == "--gdb") {
+      c.gdb = value();
+      if (!gdb::parse_endpoint(*c.gdb)) {
+        throw std::invalid_argument("--gdb wants [HOST:]PORT, PORT 0 (any free port) to 65535, not " +
+                                    *c.gdb);
+      }
     } else if (a == "--press") {
       const auto [pin, at] = split(value(), '@');
       const double t = parse_time(at);
@@ -170,7 +178,7 @@ const char* usage() {
   return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s] [--pin P2.22=0@0.2s]\n"
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
          "                   [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict]\n"
-         "                   [--no-idle-skip] [--semihosting]\n"
+         "                   [--no-idle-skip] [--semihosting] [--gdb [HOST:]PORT]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
          "(1 s unless --for says otherwise), printing output pin changes, the lines of\n"
@@ -189,6 +197,10 @@ const char* usage() {
          "  --strict         an access the board does not answer as the chip would (a\n"
          "                   firmware error, or a register nobody modelled) ends the run\n"
          "  --no-idle-skip   executes waiting loops instead of jumping over them\n"
+         "  --gdb [HOST:]PORT  serves the debugger's remote protocol (127.0.0.1 unless a\n"
+         "                   host is given): the CPU waits at the reset vector for a\n"
+         "                   debugger; the run goes on until the debugger kills it, or\n"
+         "                   until --for if given; after a detach it runs on\n"
          "  --semihosting    serves the firmware's semihosting calls (BKPT 0xAB) as a\n"
          "                   debug probe would: its output goes to standard output and\n"
          "                   error as raw bytes, and its exit ends the run\n"

@@ -33,6 +33,8 @@ struct Uart0Input {
 struct CommandLine {
   std::string image;
   double duration = 1.0;
+  bool duration_given = false;
+  std::optional<std::string> gdb;  // [HOST:]PORT the debug server listens on
   std::vector<PinInput> pins;  // presses already split into their two edges
   std::vector<AdcInput> adc;
   std::optional<std::string> screenshot;

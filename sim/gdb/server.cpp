@@ -597,7 +597,9 @@ std::optional<Endpoint> parse_endpoint(std::string_view text) {
     if (host.empty()) return std::nullopt;
     e.host = std::string(host);
   }
-  if (port.empty() || port.size() > 5 || port[0] == '0') return std::nullopt;
+  // Port 0 asks for any free port (the bound one is reported); no other
+  // number may start with 0.
+  if (port.empty() || port.size() > 5 || (port[0] == '0' && port.size() > 1)) return std::nullopt;
   unsigned value = 0;
   const auto r = std::from_chars(port.data(), port.data() + port.size(), value);
   if (r.ec != std::errc() || r.ptr != port.data() + port.size() || value > 65535) {
@@ -655,9 +657,28 @@ std::uint16_t Server::listen(const Endpoint& where) {
 
 void Server::serve() {
   while (true) {
+    const int fd = *accept_within(-1);
+    const End end = serve_connection(fd);
+    if (end == End::Killed) return;
+    if (log_) log_(end == End::Detached ? "debugger detached" : "debugger disconnected");
+  }
+}
+
+std::optional<int> Server::accept_within(int timeout_ms) {
+  while (true) {
+    pollfd p{listen_fd_, POLLIN, 0};
+    const int ready = poll(&p, 1, timeout_ms);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      throw os_error("gdb server: poll");
+    }
+    if (ready == 0) return std::nullopt;
     const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) {
-      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EINTR || errno == ECONNABORTED || errno == EAGAIN) {
+        if (timeout_ms >= 0) return std::nullopt;
+        continue;
+      }
       throw os_error("gdb server: accept");
     }
     const int on = 1;
@@ -665,9 +686,7 @@ void Server::serve() {
       log_("could not turn off send delays; replies may come late");
     }
     if (log_) log_("debugger connected");
-    const End end = serve_connection(fd);
-    if (end == End::Killed) return;
-    if (log_) log_(end == End::Detached ? "debugger detached" : "debugger disconnected");
+    return fd;
   }
 }
 

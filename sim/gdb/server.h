@@ -22,7 +22,7 @@ struct Endpoint {
   std::uint16_t port = 0;
 };
 
-// "[HOST:]PORT" with PORT 1 to 65535 in decimal and HOST a name, an IPv4
+// "[HOST:]PORT" with PORT 0 (any free port) to 65535 in decimal and HOST a name, an IPv4
 // address or a bracketed IPv6 one ("[::1]:3333"); nullopt otherwise.
 std::optional<Endpoint> parse_endpoint(std::string_view text);
 
@@ -43,6 +43,13 @@ class Server {
   // Serves debuggers one after another until one kills the target. Needs
   // listen(). Throws std::system_error when accepting fails for good.
   void serve();
+
+  // A debugger's connection when one comes within `timeout_ms` (-1: wait as
+  // long as it takes), ready for serve_connection(); nullopt otherwise.
+  std::optional<int> accept_within(int timeout_ms);
+  // The target ran on its own since the last stop: the next debugger finds
+  // it halted where it is, not at that stop.
+  void forget_last_stop() { last_stop_.clear(); }
 
   enum class End { Detached, Disconnected, Killed };
   // Serves the debugger on a connected stream socket until it detaches,

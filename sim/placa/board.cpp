@@ -408,6 +408,10 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
     check(uc_emu_stop(uc_), "stop the run");
     return;
   }
+  if (watch_pending_) {
+    watch_pending_ = false;
+    return stop_at(address, Stop::Watchpoint);
+  }
   if (calling_ && address == kCallReturn.base) return stop_at(address, Stop::CallReturned);
   if (address == error_stop_address_ && error_stop_address_ != 0) {
     capture_error_stop();
@@ -665,10 +669,12 @@ void Board::watch_hook(uc_engine*, uc_mem_type type, std::uint64_t address, int,
   if (board->trial_.active || board->stop_ != Stop::None) return;
   // The emulator knows the access, not the instruction: the run stops at
   // the end of the block that made it.
+  // Stopping inside the access would make the emulator run the
+  // instruction again: the next block's start stops the run instead.
+  if (board->watch_pending_) return;
   board->watch_hit_ = {static_cast<std::uint32_t>(address),
                        type == UC_MEM_WRITE ? WatchKind::Write : WatchKind::Read};
-  board->stop_ = Stop::Watchpoint;
-  check(uc_emu_stop(board->uc_), "stop at a watchpoint");
+  board->watch_pending_ = true;
 }
 
 void Board::add_watchpoint(std::uint32_t address, std::uint32_t length, WatchKind kind) {

@@ -238,6 +238,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::vector<Watch> watches_;
   std::optional<std::uint32_t> resume_over_;  // a breakpoint the run starts on
   WatchHit watch_hit_;
+  bool watch_pending_ = false;  // a watched access happened in this block
   Stop at_end_ = Stop::Time;
   bool end_in_cycles_ = false;
   std::unordered_map<std::uint32_t, uc_hook> trap_hooks_;

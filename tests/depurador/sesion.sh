@@ -4,7 +4,10 @@
 # session, @PORT@ standing for the port), then the simulator must end too.
 # Usage: sesion.sh SIM GDB IMAGE SIM_ARGS... -- SCRIPT [SCRIPT ...]
 # Each further SCRIPT is a new debugger connecting after the previous one
-# detached. Prints the debuggers' output; exits with the simulator's status.
+# detached. A script whose first line is "# ctrl-c after N" gets the user's
+# Ctrl-C (SIGINT to the debugger) N seconds after it printed "continuing"
+# (its "echo continuing\n" right before its continue). Prints the
+# debuggers' output; exits with the simulator's status.
 set -u
 sim="$1" gdb="$2" image="$3"
 shift 3
@@ -26,11 +29,23 @@ if [ -z "$port" ]; then
 fi
 for script in "$@"; do
   sed "s/@PORT@/$port/g" "$script" >"$work/commands.gdb"
-  timeout 60 "$gdb" -nx -batch -ex "set pagination off" -ex "set confirm off" \
-    -x "$work/commands.gdb" "$image" 2>&1
+  ctrl_c="$(sed -n '1s/^# ctrl-c after \([0-9.]*\)$/\1/p' "$script")"
+  timeout 60 stdbuf -oL "$gdb" -nx -batch -ex "set pagination off" -ex "set confirm off" \
+    -x "$work/commands.gdb" "$image" >"$work/gdb.out" 2>&1 &
+  gdb_pid=$!
+  if [ -n "$ctrl_c" ]; then
+    # Counted from when the debugger has let the board run, however slowly
+    # it got there.
+    for _ in $(seq 1 300); do grep -q "^continuing$" "$work/gdb.out" && break; sleep 0.1; done
+    sleep "$ctrl_c"
+    kill -INT "$gdb_pid" 2>/dev/null
+  fi
+  wait "$gdb_pid"
+  cat "$work/gdb.out"
 done
 # A session that ends with a detach leaves the board running to its --for.
 for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill "$pid" 2>/dev/null  # still there after a minute: the test fails on its output
 status=0
 wait "$pid" || status=$?
 echo "--- simulator"
