@@ -63,12 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "set var segundos = 58\ncontinue\nprint segundos\nkill\n"},
                 {"Breakpoint 1[.0-9]*, TIMER0_IRQHandler", "#0  TIMER0_IRQHandler", R"(\$1 = 0)",
                  R"(\$2 = 59)"}},
-        Session{"step_next_finish_stepi",
+        Session{"step_locals_finish_next_stepi",
                 {},
-                {"target remote :@PORT@\nbreak mostrar_hora\ncontinue\nstep\nfinish\nnext\n"
-                 "p/x $pc\nstepi\np/x $pc\nkill\n"},
-                {"Breakpoint 1[.0-9]*, mostrar_hora", "glcd_xprintf \\(x=0", "Value returned is",
-                 R"(\$2 = 0x[0-9a-f]+)", R"(\$3 = 0x[0-9a-f]+)"}},
+                {"target remote :@PORT@\nbreak mostrar_hora\ncontinue\nstep\nprint font\n"
+                 "set var font = 1\nprint font\nfinish\nnext\np/x $pc\nstepi\np/x $pc\nkill\n"},
+                {"Breakpoint 1[.0-9]*, mostrar_hora", "glcd_xprintf \\(x=0", R"(\$1 = 2)",
+                 R"(\$2 = 1)", "Value returned is", R"(\$4 = 0x[0-9a-f]+)",
+                 R"(\$5 = 0x[0-9a-f]+)"}},
         Session{"watchpoint",
                 {},
                 {"target remote :@PORT@\nwatch segundos\ncontinue\ncontinue\nkill\n"},
