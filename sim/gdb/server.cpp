@@ -368,6 +368,7 @@ class Session {
   // Runs the target slice by slice, watching the socket between slices for
   // an interrupt or a lost debugger; packets that come meanwhile wait.
   void run(ResumeMode mode) {
+    if (mode == ResumeMode::Continue && server_.log_) server_.log_("firmware running");
     while (true) {
       if (lost_ || !read_some(false)) {
         target_.interrupt();

@@ -5,9 +5,9 @@
 # Usage: sesion.sh SIM GDB IMAGE SIM_ARGS... -- SCRIPT [SCRIPT ...]
 # Each further SCRIPT is a new debugger connecting after the previous one
 # detached. A script whose first line is "# ctrl-c after N" gets the user's
-# Ctrl-C (SIGINT to the debugger) N seconds after it printed "continuing"
-# (its "echo continuing\n" right before its continue). Prints the
-# debuggers' output; exits with the simulator's status.
+# Ctrl-C (SIGINT to the debugger) N seconds after the simulator says the
+# firmware runs. Prints the debuggers' output; exits with the simulator's
+# status.
 set -u
 sim="$1" gdb="$2" image="$3"
 shift 3
@@ -34,9 +34,9 @@ for script in "$@"; do
     -x "$work/commands.gdb" "$image" >"$work/gdb.out" 2>&1 &
   gdb_pid=$!
   if [ -n "$ctrl_c" ]; then
-    # Counted from when the debugger has let the board run, however slowly
-    # it got there.
-    for _ in $(seq 1 300); do grep -q "^continuing$" "$work/gdb.out" && break; sleep 0.1; done
+    # Counted from when the board runs, however slowly the debugger got it
+    # there: a Ctrl-C while it is still talking would make it give up.
+    for _ in $(seq 1 300); do grep -q "^gdb: firmware running$" "$work/sim.err" && break; sleep 0.1; done
     sleep "$ctrl_c"
     kill -INT "$gdb_pid" 2>/dev/null
   fi
