@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {"Breakpoint 1", R"(\$1 = true)", "debugger detached, the board runs on"}},
         Session{"interrupt_a_running_board",
                 {},
-                {"# ctrl-c after 1\ntarget remote :@PORT@\ncontinue\nprint segundos > 0\nkill\n"},
+                {"# ctrl-c after 1\ntarget remote :@PORT@\ncontinue\nprint segundos + 60 * minutos > 0\n"
+                 "kill\n"},
                 {"SIGINT", R"(\$1 = true)"}}));
 
 }  // namespace
