@@ -30,7 +30,7 @@ fi
 for script in "$@"; do
   sed "s/@PORT@/$port/g" "$script" >"$work/commands.gdb"
   ctrl_c="$(sed -n '1s/^# ctrl-c after \([0-9.]*\)$/\1/p' "$script")"
-  timeout 60 stdbuf -oL "$gdb" -nx -batch -ex "set pagination off" -ex "set confirm off" \
+  timeout --foreground 60 stdbuf -oL "$gdb" -nx -batch -ex "set pagination off" -ex "set confirm off" \
     -x "$work/commands.gdb" "$image" >"$work/gdb.out" 2>&1 &
   gdb_pid=$!
   if [ -n "$ctrl_c" ]; then
