@@ -35,6 +35,8 @@ static_assert(rgb565_to_rgb888(0x8010) == std::array<std::uint8_t, 3>{132, 0, 13
 // Both throw std::runtime_error with the file name and libpng's reason.
 void write_png(const std::string& path, const Frame& frame);
 RgbImage read_png(const std::string& path);
+// The same PNG in memory.
+std::string encode_png(const Frame& frame);
 
 }  // namespace sim
 

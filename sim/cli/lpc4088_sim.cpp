@@ -19,6 +19,8 @@
 #include "sim/api/simulador.h"
 #include "sim/cli/options.h"
 #include "sim/core/elf_image.h"
+#include "sim/web/live_board.h"
+#include "sim/web/server.h"
 
 namespace {
 
@@ -195,6 +197,45 @@ int run_with_debugger(const CommandLine& c, const sim::Options& options) {
   return report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
 }
 
+// The live board: paced to the wall clock, watched and driven from a web
+// page, until Ctrl-C or SIGTERM (or --for). The status says how the run
+// stood when it ended, as for a batch run.
+int run_live(const CommandLine& c, const sim::Options& options) {
+  sim::web::LiveBoard live(c.image, options, c.speed);
+  live.prepare([&](sim::Simulador& board) {
+    for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
+    for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
+    for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+  });
+  sim::web::WebServer server(live, nullptr);
+  if (c.duration_given) live.end_at(c.duration, [&server] { server.stop(); });
+  const sim::gdb::Endpoint where = *sim::gdb::parse_endpoint(*c.web);
+  const std::uint16_t port = server.listen(where.host, where.port);
+  if (where.host != "127.0.0.1" && where.host != "localhost" && where.host != "::1") {
+    std::fprintf(stderr,
+                 "web: warning: listening on %s: anyone who can reach it can drive the board\n",
+                 where.host.c_str());
+  }
+  const bool v6 = where.host.find(':') != std::string::npos;
+  std::fprintf(stderr, "web: http://%s%s%s:%u/\n", v6 ? "[" : "", where.host.c_str(),
+               v6 ? "]" : "", port);
+  std::fflush(stderr);
+  live.start(&server);
+  server.run();
+  live.stop();
+  const sim::web::Status st = live.status();
+  sim::Simulador& board = live.board();
+  const sim::StopReason reason = st.run_state == "error stop" ? sim::StopReason::ErrorStop
+                                 : st.run_state == "fault"    ? sim::StopReason::Fault
+                                 : st.run_state == "exited"   ? sim::StopReason::Exited
+                                 : st.run_state == "parked"   ? sim::StopReason::Parked
+                                                              : sim::StopReason::TimeReached;
+  const int status = report_end(board, sim::RunResult{reason, board.time(), {}});
+  std::printf("board time %.6f s, %llu instructions\n", board.time(),
+              static_cast<unsigned long long>(board.instructions()));
+  return status;
+}
+
 int run(const CommandLine& c) {
   sim::Options options;
   options.fail_on_unmodelled = c.strict;
@@ -206,6 +247,7 @@ int run(const CommandLine& c) {
     std::fwrite(bytes.data(), 1, bytes.size(), handle == 2 ? stderr : stdout);
   };
   if (c.gdb) return run_with_debugger(c, options);
+  if (c.web) return run_live(c, options);
   sim::Simulador board(c.image, options);
   for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
   for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);

@@ -85,6 +85,17 @@ std::string unescape(const std::string& text) {
   return bytes;
 }
 
+std::optional<double> parse_speed(const std::string& text) {
+  if (text == "max") return std::nullopt;
+  std::string_view t = text;
+  if (!t.empty() && (t.back() == 'x' || t.back() == 'X')) t.remove_suffix(1);
+  const auto v = host::parse_real(t);
+  if (!v || *v < 0.01 || *v > 100) {
+    throw std::invalid_argument("--speed wants a factor from 0.01 to 100, or max, not " + text);
+  }
+  return *v;
+}
+
 double parse_duration(const std::string& text) {
   std::string_view t = text;
   double scale = 1;
@@ -127,6 +138,15 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         throw std::invalid_argument("--gdb wants [HOST:]PORT, PORT 0 (any free port) to 65535, not " +
                                     *c.gdb);
       }
+    } else if (a == "--web") {
+      c.web = value();
+      if (!gdb::parse_endpoint(*c.web)) {
+        throw std::invalid_argument("--web wants [HOST:]PORT, PORT 0 (any free port) to 65535, not " +
+                                    *c.web);
+      }
+    } else if (a == "--speed") {
+      c.speed = parse_speed(value());
+      c.speed_given = true;
     } else if (a == "--press") {
       const auto [pin, at] = split(value(), '@');
       const double t = parse_time(at);
@@ -169,6 +189,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
   }
   if (c.image.empty() && !c.help) throw std::invalid_argument("no image given");
+  if (c.web && c.gdb) throw std::invalid_argument("--web and --gdb cannot be used together");
+  if (c.speed_given && !c.web) throw std::invalid_argument("--speed paces a live board: give --web too");
   return c;
 }
 
@@ -179,6 +201,7 @@ const char* usage() {
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
          "                   [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict]\n"
          "                   [--no-idle-skip] [--semihosting] [--gdb [HOST:]PORT]\n"
+         "                   [--web [HOST:]PORT [--speed X|max]]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
          "(1 s unless --for says otherwise), printing output pin changes, the lines of\n"
@@ -201,6 +224,12 @@ const char* usage() {
          "                   host is given): the CPU waits at the reset vector for a\n"
          "                   debugger; the run goes on until the debugger kills it, or\n"
          "                   until --for if given; after a detach it runs on\n"
+         "  --web [HOST:]PORT  runs the board live, paced to the wall clock, with a web\n"
+         "                   page to watch and drive it (127.0.0.1 unless a host is\n"
+         "                   given; port 0 takes a free one); prints the page's address\n"
+         "                   and runs until Ctrl-C or SIGTERM (or --for if given)\n"
+         "  --speed X|max    the live board's pace: X times real time (0.01 to 100,\n"
+         "                   1 by default), or as fast as it goes\n"
          "  --semihosting    serves the firmware's semihosting calls (BKPT 0xAB) as a\n"
          "                   debug probe would: its output goes to standard output and\n"
          "                   error as raw bytes, and its exit ends the run\n"

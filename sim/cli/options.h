@@ -35,6 +35,11 @@ struct CommandLine {
   double duration = 1.0;
   bool duration_given = false;
   std::optional<std::string> gdb;  // [HOST:]PORT the debug server listens on
+  // Live board: [HOST:]PORT of its web page, and its pace against the wall
+  // clock (nothing: as fast as it goes).
+  std::optional<std::string> web;
+  std::optional<double> speed = 1.0;
+  bool speed_given = false;
   std::vector<PinInput> pins;  // presses already split into their two edges
   std::vector<AdcInput> adc;
   std::optional<std::string> screenshot;
@@ -47,6 +52,8 @@ struct CommandLine {
   bool semihosting = false;
 };
 
+// "2", "0.5x", "max" (nothing): a pace from 0.01 to 100 times real time.
+std::optional<double> parse_speed(const std::string& text);
 // "3s", "1.5 s", "200ms", "50us", or plain seconds: a finite, non-negative
 // time up to kMaxBoardSeconds; throws std::invalid_argument otherwise.
 double parse_duration(const std::string& text);

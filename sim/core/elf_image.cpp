@@ -13,9 +13,13 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace sim {
 namespace {
+
+// Descriptions for tools are a few lines; anything bigger is not one.
+constexpr std::size_t kMaxUnloadedSection = 64 * 1024;
 
 struct FileCloser {
   void operator()(const int* fd) const {
@@ -126,10 +130,22 @@ ElfImage::ElfImage(const std::filesystem::path& path, const std::vector<LoadArea
     Symbol symbol;
   };
   std::vector<Alias> aliases;
+  std::size_t names = 0;
+  const bool have_names = elf_getshdrstrndx(elf.get(), &names) == 0;
   Elf_Scn* scn = nullptr;
   while ((scn = elf_nextscn(elf.get(), scn)) != nullptr) {
     GElf_Shdr sh;
-    if (gelf_getshdr(scn, &sh) == nullptr || sh.sh_type != SHT_SYMTAB) continue;
+    if (gelf_getshdr(scn, &sh) == nullptr) continue;
+    if (have_names && sh.sh_type == SHT_PROGBITS && (sh.sh_flags & SHF_ALLOC) == 0 &&
+        sh.sh_size <= kMaxUnloadedSection) {
+      const char* name = elf_strptr(elf.get(), names, sh.sh_name);
+      Elf_Data* data = elf_getdata(scn, nullptr);
+      if (name != nullptr && std::string_view(name).substr(0, 6) != ".debug" && data &&
+          data->d_buf != nullptr) {
+        unloaded_[name].assign(static_cast<const char*>(data->d_buf), data->d_size);
+      }
+    }
+    if (sh.sh_type != SHT_SYMTAB) continue;
     Elf_Data* data = elf_getdata(scn, nullptr);
     const std::size_t n = sh.sh_entsize ? sh.sh_size / sh.sh_entsize : 0;
     for (std::size_t i = 0; data && i < n; ++i) {
@@ -162,6 +178,12 @@ ElfImage::ElfImage(const std::filesystem::path& path, const std::vector<LoadArea
     a.symbol.name = a.name;
     by_name_.try_emplace(a.name, std::move(a.symbol));
   }
+}
+
+std::optional<std::string> ElfImage::unloaded_section(const std::string& name) const {
+  const auto it = unloaded_.find(name);
+  if (it == unloaded_.end()) return std::nullopt;
+  return it->second;
 }
 
 void ElfImage::add_symbol(Symbol symbol, int rank) {

@@ -50,6 +50,9 @@ class ElfImage {
   std::optional<Symbol> find(const std::string& name) const;
   // The function or object whose [address, address + size) holds `address`.
   const Symbol* containing(std::uint32_t address) const;
+  // Bytes of a small section the image carries but never loads (a
+  // description for tools, say); nothing when there is no such section.
+  std::optional<std::string> unloaded_section(const std::string& name) const;
 
  private:
   struct Ranked {
@@ -62,6 +65,7 @@ class ElfImage {
   std::unordered_map<std::string, Symbol> by_name_;
   std::unordered_map<std::string, bool> name_is_global_;
   std::map<std::uint32_t, Ranked> by_address_;
+  std::unordered_map<std::string, std::string> unloaded_;
 };
 
 }  // namespace sim
