@@ -16,8 +16,8 @@ json parse_object(const std::string& body) {
   json j;
   try {
     j = json::parse(body);
-  } catch (const json::parse_error&) {
-    throw RequestError("the body is not JSON");
+  } catch (const json::exception&) {
+    throw RequestError("the body is not JSON (or holds a number out of range)");
   }
   if (!j.is_object()) throw RequestError("the body must be a JSON object");
   return j;

@@ -153,6 +153,7 @@ class Feed : public std::enable_shared_from_this<Feed> {
   void start(http::request<http::string_body> request) {
     ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
     ws_.read_message_max(kMaxWsMessage);
+    ws_.auto_fragment(false);  // a frame is one message: less work for both ends
     auto self = shared_from_this();
     ws_.async_accept(request, [self](beast::error_code ec) {
       if (ec) return;
