@@ -56,11 +56,11 @@ enum accion_t : uint8_t { MOVER_IZQUIERDA, MOVER_DERECHA, GIRAR, SOLTAR, NUM_BOT
 
 struct boton_t {
   uint32_t mascara;
-  bool_t repite;       // repeats while held
-  bool_t leido;        // last raw sample: TRUE is pressed
-  uint8_t estables;    // samples in a row equal to `leido`
-  bool_t pulsado;      // the debounced state
-  uint16_t repeticion; // ticks left to the next repeat
+  bool_t repite;        // repeats while held
+  bool_t leido;         // last raw sample: TRUE is pressed
+  uint8_t estables;     // samples in a row equal to `leido`
+  bool_t pulsado;       // the debounced state
+  uint16_t repeticion;  // ticks left to the next repeat
 };
 
 boton_t botones[NUM_BOTONES] = {
@@ -144,21 +144,22 @@ static void mostrar_marcador(void) {
 static void mostrar_panel_fijo(void) {
   glcd_xprintf(PANEL_X, 96, GRIS_CLARO, NEGRO, FONT8X16, "Siguiente:");
   glcd_xprintf(PANEL_X, 186, GRIS_CLARO, NEGRO, FONT8X16, "Controles:");
-  glcd_xprintf(PANEL_X, 202, GRIS_CLARO, NEGRO, FONT8X16, "%s izquierda", BOTON_NOMBRE(BOTON_IZQUIERDA));
-  glcd_xprintf(PANEL_X, 218, GRIS_CLARO, NEGRO, FONT8X16, "%s derecha", BOTON_NOMBRE(BOTON_DERECHA));
+  glcd_xprintf(PANEL_X, 202, GRIS_CLARO, NEGRO, FONT8X16, "%s izquierda",
+               BOTON_NOMBRE(BOTON_IZQUIERDA));
+  glcd_xprintf(PANEL_X, 218, GRIS_CLARO, NEGRO, FONT8X16, "%s derecha",
+               BOTON_NOMBRE(BOTON_DERECHA));
   glcd_xprintf(PANEL_X, 234, GRIS_CLARO, NEGRO, FONT8X16, "%s girar", BOTON_NOMBRE(BOTON_GIRAR));
   glcd_xprintf(PANEL_X, 250, GRIS_CLARO, NEGRO, FONT8X16, "%s soltar", BOTON_NOMBRE(BOTON_SOLTAR));
 }
 
-static void programar_gravedad(void) {
-  timer_iniciar_ciclos_ms(TIMER0, periodo_de_nivel(nivel));
-}
+static void programar_gravedad(void) { timer_iniciar_ciclos_ms(TIMER0, periodo_de_nivel(nivel)); }
 
 static void fin_de_partida(void) {
   estado = ESTADO_FIN;
   led_apagar(LED2);
   glcd_xprintf(MENSAJE_X, MENSAJE_Y, ROJO, NEGRO, FONT8X16, " FIN DE PARTIDA ");
-  glcd_xprintf(MENSAJE_X, MENSAJE_Y + 16, BLANCO, NEGRO, FONT8X16, " Puntos %-8u", (unsigned)puntos);
+  glcd_xprintf(MENSAJE_X, MENSAJE_Y + 16, BLANCO, NEGRO, FONT8X16, " Puntos %-8u",
+               (unsigned)puntos);
   glcd_xprintf(MENSAJE_X, MENSAJE_Y + 32, GRIS_CLARO, NEGRO, FONT8X16, " Pulse un boton ");
 }
 
@@ -292,9 +293,10 @@ void TIMER1_IRQHandler(void);
 int main(void) {
   glcd_inicializar();
   leds_inicializar();
-  gpio_ajustar_dir(PUERTO_BOTONES,
-                   botones[0].mascara | botones[1].mascara | botones[2].mascara | botones[3].mascara,
-                   DIR_ENTRADA);
+  gpio_ajustar_dir(
+      PUERTO_BOTONES,
+      botones[0].mascara | botones[1].mascara | botones[2].mascara | botones[3].mascara,
+      DIR_ENTRADA);
 
   cuveta_inicializar(&cuveta);
   cuveta_pintar(&cuveta);

@@ -155,16 +155,15 @@ class Partida {
     std::printf("worst cycles on the simulator (120 MHz):\n");
     std::printf("  gravity step (TIMER0_IRQHandler): %" PRIu64 "\n", medida_.gravedad);
     std::printf("  handler that removed rows:        %" PRIu64 "\n", medida_.eliminacion);
-    std::printf("  button tick (TIMER1_IRQHandler), drop included: %" PRIu64 "\n", medida_.muestreo);
+    std::printf("  button tick (TIMER1_IRQHandler), drop included: %" PRIu64 "\n",
+                medida_.muestreo);
     return 0;
   }
 
  private:
   std::uint32_t leer(const char* nombre) const { return placa_.read<std::uint32_t>(nombre); }
 
-  void pulsar(const char* pin, double en) {
-    placa_.press(sim::Pin::parse(pin), en, kPulsacion);
-  }
+  void pulsar(const char* pin, double en) { placa_.press(sim::Pin::parse(pin), en, kPulsacion); }
 
   // Runs the handler the board stopped at to its end; when it brought a new
   // piece, plans the presses for it.

@@ -72,9 +72,8 @@ class Juego : public testing::Test {
 
   int destellos_led1() const {
     const auto& cambios = placa.pin_changes();
-    return static_cast<int>(std::count_if(cambios.begin(), cambios.end(), [](const auto& c) {
-      return c.pin == kLed1 && c.level;
-    }));
+    return static_cast<int>(std::count_if(cambios.begin(), cambios.end(),
+                                          [](const auto& c) { return c.pin == kLed1 && c.level; }));
   }
 
   std::uint32_t leer(const char* nombre) const { return placa.read<std::uint32_t>(nombre); }
@@ -85,10 +84,9 @@ class Juego : public testing::Test {
 TEST_F(Juego, StartScreenNamesEveryControlAndWaitsForAPress) {
   ASSERT_EQ(placa.run_for(2.0).reason, sim::StopReason::TimeReached);
   EXPECT_TRUE(placa.screen_shows("Pulse un boton"));
-  for (const char* control : {BOTON_NOMBRE(BOTON_IZQUIERDA) " izquierda",
-                              BOTON_NOMBRE(BOTON_DERECHA) " derecha",
-                              BOTON_NOMBRE(BOTON_GIRAR) " girar",
-                              BOTON_NOMBRE(BOTON_SOLTAR) " soltar"}) {
+  for (const char* control :
+       {BOTON_NOMBRE(BOTON_IZQUIERDA) " izquierda", BOTON_NOMBRE(BOTON_DERECHA) " derecha",
+        BOTON_NOMBRE(BOTON_GIRAR) " girar", BOTON_NOMBRE(BOTON_SOLTAR) " soltar"}) {
     EXPECT_TRUE(placa.screen_shows(control)) << control;
   }
   EXPECT_FALSE(placa.pin_level(kLed2));
@@ -195,18 +193,27 @@ TEST_P(Boton, MovesThePieceAsManyColumnsAsDebouncedPressesAndRepeats) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pulsaciones, Boton,
-    testing::Values(
-        Pulsacion{"Limpia", {{0, false}, {0.05, true}}, 1},
-        Pulsacion{"RebotaAlPulsar",
-                  {{0, false}, {0.002, true}, {0.004, false}, {0.007, true}, {0.009, false},
-                   {0.012, true}, {0.014, false}, {0.1, true}},
-                  1},
-        Pulsacion{"RebotaAlSoltar",
-                  {{0, false}, {0.08, true}, {0.081, false}, {0.083, true}, {0.085, false},
-                   {0.086, true}},
-                  1},
-        Pulsacion{"MantenidaSinRepetir", {{0, false}, {0.2, true}}, 1},
-        Pulsacion{"MantenidaHastaLaPared", {{0, false}, {1.0, true}}, 5}),
+    testing::Values(Pulsacion{"Limpia", {{0, false}, {0.05, true}}, 1},
+                    Pulsacion{"RebotaAlPulsar",
+                              {{0, false},
+                               {0.002, true},
+                               {0.004, false},
+                               {0.007, true},
+                               {0.009, false},
+                               {0.012, true},
+                               {0.014, false},
+                               {0.1, true}},
+                              1},
+                    Pulsacion{"RebotaAlSoltar",
+                              {{0, false},
+                               {0.08, true},
+                               {0.081, false},
+                               {0.083, true},
+                               {0.085, false},
+                               {0.086, true}},
+                              1},
+                    Pulsacion{"MantenidaSinRepetir", {{0, false}, {0.2, true}}, 1},
+                    Pulsacion{"MantenidaHastaLaPared", {{0, false}, {1.0, true}}, 5}),
     [](const auto& caso) { return std::string(caso.param.nombre); });
 
 TEST(JuegoBolsa, EachGameDealsTheSevenKindsInAnOrderSeededByTheFirstPress) {
