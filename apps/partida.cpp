@@ -26,10 +26,10 @@ asm(".pushsection .controles,\"\",%progbits\n"
     ".ascii \"" BOTON_NOMBRE(BOTON_SOLTAR) "|soltar|Space\\n\"\n"
     ".popsection");
 
-namespace {
-
 #define PUERTO_BOTONES ((LPC_GPIO_TypeDef*)(LPC_GPIO0_BASE + 0x20 * BOTONES_PUERTO))
 static_assert(LPC_GPIO1_BASE - LPC_GPIO0_BASE == 0x20, "GPIO blocks 0x20 apart");
+
+namespace {
 
 constexpr uint32_t PERIODO_MUESTREO_MS = 5;
 // A level counts once it has been read this many times in a row after a
@@ -216,7 +216,10 @@ static void asentar(void) {
   int32_t eliminadas = 0;
   cuveta_revisar_filas(&cuveta, &eliminadas);
   if (eliminadas > 0) {
-    puntos += PUNTOS_POR_FILAS[eliminadas] * nivel;
+    // One piece completes at most four rows; more only if the well was
+    // written from outside, and the table must not be read past its end.
+    const int32_t a_la_vez = eliminadas < PIEZA_MAX_TAM_MATRIZ ? eliminadas : PIEZA_MAX_TAM_MATRIZ;
+    puntos += PUNTOS_POR_FILAS[a_la_vez] * nivel;
     filas += static_cast<uint32_t>(eliminadas);
     const uint32_t nivel_nuevo = 1 + filas / FILAS_POR_NIVEL;
     led_encender(LED1);
