@@ -60,6 +60,7 @@ function(fw_imagen)
 endfunction()
 
 fw_imagen(NAME reloj OBJECTS arranque main temporizador)
+fw_imagen(NAME juego OBJECTS arranque partida pieza cuveta temporizador entradas_salidas)
 
 fw_imagen(NAME pruebas_firmware
   OBJECTS arranque pieza cuveta entradas_salidas config_pines temporizador conversor

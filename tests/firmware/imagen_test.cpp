@@ -117,16 +117,16 @@ TEST_P(Imagen, FontTableHoldsTheThreeFontsOverLatin1) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Firmware, Imagen, testing::Values("reloj", "pruebas_firmware"));
+INSTANTIATE_TEST_SUITE_P(Firmware, Imagen, testing::Values("reloj", "juego", "pruebas_firmware"));
 
-// Interrupt slots: the clock's two handlers where their IRQs are, the
+// Interrupt slots: the clock's and the game's two handlers where their IRQs are, the
 // default everywhere else; an image without handlers of its own still links,
 // with the default in every interrupt slot.
 TEST(Vectores, InterruptSlotsHoldTheApplicationsHandlersOrTheDefault) {
   const struct {
     const char* imagen;
     std::set<unsigned> propias;
-  } casos[] = {{"reloj", {17, 54}}, {"pruebas_firmware", {}}};
+  } casos[] = {{"reloj", {17, 54}}, {"juego", {17, 18}}, {"pruebas_firmware", {}}};
   for (const auto& c : casos) {
     SCOPED_TRACE(c.imagen);
     const ImagenElf elf(ruta(c.imagen, ".elf"));
