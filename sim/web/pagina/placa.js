@@ -51,6 +51,8 @@ async function vaciarCola() {
         method: "POST",
         headers: { "Content-Type": "application/json" },
         body: JSON.stringify(peticion.cuerpo),
+        // A request that never ends would hold every later one, a release among them.
+        signal: AbortSignal.timeout(10000),
       });
       bien = r.ok;
       if (!bien) {
