@@ -125,34 +125,39 @@ export class Cronograma {
       return;
     }
     let fila = 0;
-    const ordenados = [...this.pines.entries()].sort((a, b) => a[0].localeCompare(b[0], "en", { numeric: true }));
-    for (const [pin, carril] of ordenados) {
+    const rotuloDe = ([pin, carril]) => (carril.etiqueta && carril.etiqueta !== pin ? `${carril.etiqueta} ${pin}` : pin);
+    const ordenados = [...this.pines.entries()].sort((a, b) => rotuloDe(a).localeCompare(rotuloDe(b), "en", { numeric: true }));
+    for (const entrada of ordenados) {
+      const carril = entrada[1];
       const arriba = ALTO_EJE + fila * ALTO_CARRIL + 5;
       const abajo = arriba + ALTO_CARRIL - 10;
-      const y = (nivel) => (nivel ? arriba : abajo);
       ctx.fillStyle = "#1f2328";
-      const rotulo = carril.etiqueta && carril.etiqueta !== pin ? `${carril.etiqueta} ${pin}` : pin;
-      ctx.fillText(rotulo, 4, (arriba + abajo) / 2, MARGEN_IZQ - 8);
+      ctx.fillText(rotuloDe(entrada), 4, (arriba + abajo) / 2, MARGEN_IZQ - 8);
 
-      ctx.strokeStyle = "#1a7f37";
-      ctx.lineWidth = 1.5;
-      ctx.beginPath();
-      let nivel = carril.inicial;
-      let xa = x0;
-      const empezar = (xx, n) => { if (n !== null) ctx.moveTo(xx, y(n)); };
-      empezar(xa, nivel);
+      // Level intervals across the window; an unknown level draws nothing.
+      const tramos = [];
+      let nivel = carril.inicial, xa = x0;
       for (const [t, n] of carril.cambios) {
         const xc = Math.max(x0, Math.min(x1, x(t)));
-        if (nivel !== null) {
-          ctx.lineTo(xc, y(nivel));
-          ctx.lineTo(xc, y(n));
-        } else {
-          ctx.moveTo(xc, y(n));
-        }
+        tramos.push([xa, xc, nivel]);
         nivel = n;
         xa = xc;
       }
-      if (nivel !== null) ctx.lineTo(x1, y(nivel));
+      tramos.push([xa, x1, nivel]);
+
+      ctx.fillStyle = "rgba(26, 127, 55, 0.15)";
+      for (const [a, b, n] of tramos) if (n === 1) ctx.fillRect(a, arriba, b - a, abajo - arriba);
+      ctx.strokeStyle = "#1a7f37";
+      ctx.lineWidth = 1.5;
+      ctx.beginPath();
+      let previo = null;
+      for (const [a, b, n] of tramos) {
+        if (n === null) { previo = null; continue; }
+        const y = n ? arriba : abajo;
+        if (previo === null) ctx.moveTo(a, y); else ctx.lineTo(a, y);
+        ctx.lineTo(b, y);
+        previo = n;
+      }
       ctx.stroke();
       fila++;
     }
