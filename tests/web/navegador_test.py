@@ -54,15 +54,17 @@ except ImportError:
 ARGS = None
 
 # Hash of the clock's corner of the LCD (HH:MM:SS in a 16x32 font at the
-# top-left) and how many of its pixels are lit.
+# top-left), how many of its pixels are lit, and its colours as "r,g,b".
 JS_ESQUINA = """
 const d = document.getElementById('lcd').getContext('2d').getImageData(0, 0, 160, 40).data;
 let h = 2166136261, lit = 0;
+const colores = new Set();
 for (let i = 0; i < d.length; i += 4) {
   if (d[i] | d[i + 1] | d[i + 2]) lit++;
+  if (colores.size < 16) colores.add(`${d[i]},${d[i + 1]},${d[i + 2]}`);
   h = Math.imul(h ^ (d[i] << 16 | d[i + 1] << 8 | d[i + 2]), 16777619) >>> 0;
 }
-return [h, lit];
+return [h, lit, [...colores]];
 """
 
 # Times, in page time, a press on the page and LED 1 lighting up after it.
@@ -229,7 +231,10 @@ class PaginaTest(unittest.TestCase):
     def test_1_lcd_shows_the_clock_advancing(self):
         for _ in range(2):
             self.cambio_de_segundo()
-        self.assertGreater(self.iluminados(), 0, "the clock's corner of the LCD is dark")
+        _, iluminados, colores = self.nav.execute_script(JS_ESQUINA)
+        self.assertGreater(iluminados, 0, "the clock's corner of the LCD is dark")
+        # Green on black in RGB565: any other colour is a wrong byte order or channel.
+        self.assertEqual(set(colores), {"0,0,0", "0,255,0"})
         self.nav.save_screenshot(os.path.join(ARGS.artifacts, "placa.png"))
         if ARGS.docs:
             os.makedirs(ARGS.docs, exist_ok=True)
