@@ -228,7 +228,7 @@ class PaginaTest(unittest.TestCase):
         self.hasta(lambda: self.esquina() != antes, "the clock on the LCD did not change")
 
     # ---- tests ----
-    def test_1_lcd_shows_the_clock_advancing(self):
+    def test_01_lcd_shows_the_clock_advancing(self):
         for _ in range(2):
             self.cambio_de_segundo()
         _, iluminados, colores = self.nav.execute_script(JS_ESQUINA)
@@ -240,7 +240,7 @@ class PaginaTest(unittest.TestCase):
             os.makedirs(ARGS.docs, exist_ok=True)
             shutil.copyfile(os.path.join(ARGS.artifacts, "placa.png"), os.path.join(ARGS.docs, "placa_web.png"))
 
-    def test_2_stop_button_freezes_the_clock_and_resume_restarts_it(self):
+    def test_02_stop_button_freezes_the_clock_and_resume_restarts_it(self):
         self.cambio_de_segundo()
         self.pulsar("P2.27")
         self.esperar_tiempo_placa(1.2)  # a second already under way may still tick
@@ -251,7 +251,7 @@ class PaginaTest(unittest.TestCase):
         self.pulsar("P2.25")
         self.hasta(lambda: self.esquina() != parado, "the clock did not resume after P2.25")
 
-    def test_3_holding_p2_22_lights_led_1(self):
+    def test_03_holding_p2_22_lights_led_1(self):
         cabecera = self.nav.find_element(By.TAG_NAME, "header")
         formas = {
             "mouse": (lambda a: a.click_and_hold(self.boton("P2.22")), lambda a: a.release()),
@@ -268,7 +268,7 @@ class PaginaTest(unittest.TestCase):
                 soltar(ActionChains(self.nav)).perform()
                 self.hasta(lambda: self.led1() == "false", f"LED 1 stayed on after releasing P2.22 ({forma})")
 
-    def test_4_press_to_led_latency(self):
+    def test_04_press_to_led_latency(self):
         muestras = []
         for _ in range(5):
             self.nav.execute_script(JS_MEDIR_LED)
@@ -285,7 +285,7 @@ class PaginaTest(unittest.TestCase):
         with open(os.path.join(ARGS.artifacts, "latencia.txt"), "w") as f:
             f.write(texto + "\n")
 
-    def test_5_slider_sets_the_channel_voltage(self):
+    def test_05_slider_sets_the_channel_voltage(self):
         deslizador = self.nav.find_element(By.CSS_SELECTOR, '[data-adc="0"]')
         salida = self.nav.find_element(By.ID, "adc-0-valor")
         for tecla, voltios in ((Keys.END, 3.3), (Keys.HOME, 0.0), (Keys.ARROW_RIGHT, 0.01)):
@@ -295,7 +295,7 @@ class PaginaTest(unittest.TestCase):
                            f"channel 0 never read {voltios} V in /api/state")
                 self.assertTrue(salida.text.startswith(f"{voltios:.2f} V"), f"the page shows {salida.text!r}")
 
-    def test_6_malformed_input_is_refused_and_the_board_runs_on(self):
+    def test_06_malformed_input_is_refused_and_the_board_runs_on(self):
         voltios = self.estado()["adc"][0]["volts"]
         malos = [b"", b"not json", b"[1,2,3]", b'{"pin":"P2.27","press":true',
                  b'{"pin":"P9.99","press":true}', b'{"pin":"P2.27","press":"yes"}',
@@ -320,7 +320,7 @@ class PaginaTest(unittest.TestCase):
         self.hasta(lambda: self.estado()["time"] > t0 + 0.5, "board time stopped after the refused requests")
         self.cambio_de_segundo()
 
-    def test_7_requests_from_another_site_are_refused(self):
+    def test_07_requests_from_another_site_are_refused(self):
         puerto = self.sim.url.rsplit(":", 1)[1].rstrip("/")
         ajenas = {"foreign Origin": {"Origin": "http://example.com"},
                   "foreign Host": {"Host": f"example.com:{puerto}"}}
@@ -332,7 +332,7 @@ class PaginaTest(unittest.TestCase):
                 self.assertTrue(400 <= codigo < 500, codigo)
                 self.assertEqual(self.estado()["pins"]["P2.22"], 1, "a refused request pressed P2.22")
 
-    def test_8_run_controls(self):
+    def test_08_run_controls(self):
         self.nav.find_element(By.ID, "pausar").click()
         self.hasta(lambda: self.estado()["running"] is False, "Pause did not pause the board")
         self.hasta(lambda: self.nav.find_element(By.ID, "pausar").text == "Resume", "no Resume button while paused")
@@ -349,7 +349,26 @@ class PaginaTest(unittest.TestCase):
                 self.hasta(lambda: self.estado()["speed"] == velocidad, f"speed never became {velocidad}")
         self.cambio_de_segundo()
 
-    def test_9_terminated_simulator_exits_cleanly_and_the_page_says_disconnected(self):
+    def test_09_saved_lcd_and_record_reach_the_disk(self):
+        carpeta = os.path.join(ARGS.artifacts, "descargas")
+        shutil.rmtree(carpeta, ignore_errors=True)
+        os.makedirs(carpeta)
+        self.nav.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": carpeta})
+        descargado = lambda fin: [f for f in os.listdir(carpeta) if f.endswith(fin)]
+        self.nav.find_element(By.ID, "guardar-png").click()
+        self.hasta(lambda: descargado(".png"), "Save LCD as PNG saved no file")
+        with open(os.path.join(carpeta, descargado(".png")[0]), "rb") as f:
+            png = f.read()
+        self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+        self.assertEqual(png[12:24], b"IHDR" + (480).to_bytes(4, "big") + (272).to_bytes(4, "big"))
+        self.nav.find_element(By.ID, "enlace-vcd").click()
+        self.hasta(lambda: descargado(".vcd"), "the record link saved no file")
+        with open(os.path.join(carpeta, descargado(".vcd")[0]), encoding="latin-1") as f:
+            vcd = f.read()
+        self.assertIn("$enddefinitions", vcd)
+        self.assertIn("$var", vcd)
+
+    def test_99_terminated_simulator_exits_cleanly_and_the_page_says_disconnected(self):
         self.assertEqual(self.sim.terminar(), 0)
         self.hasta(lambda: self.nav.find_element(By.ID, "conexion").text == "disconnected",
                    "the page did not say disconnected")
