@@ -360,6 +360,10 @@ class PaginaTest(unittest.TestCase):
             with self.subTest(velocidad=velocidad):
                 selector.select_by_value(valor)
                 self.hasta(lambda: self.estado()["speed"] == velocidad, f"speed never became {velocidad}")
+        antes = self.estado()["time"]
+        self.nav.find_element(By.ID, "reiniciar").click()
+        self.hasta(lambda: self.estado()["time"] < antes, "Reset did not take the board back to power-on")
+        self.assertEqual(self.estado()["running"], True, "Reset did not keep the board running")
         self.cambio_de_segundo()
 
     def test_09_saved_lcd_and_record_reach_the_disk(self):

@@ -93,7 +93,7 @@ function construirPlaca(descripcion) {
   const cajaLeds = $("leds");
   cajaLeds.replaceChildren();
   leds.clear();
-  for (const { led, pin } of Array.isArray(descripcion.leds) ? descripcion.leds : []) {
+  for (const { led, pin } of (Array.isArray(descripcion.leds) ? descripcion.leds : []).filter((l) => l && typeof l === "object")) {
     const e = document.createElement("span");
     e.className = "led";
     e.dataset.led = String(led);
@@ -109,8 +109,9 @@ function construirPlaca(descripcion) {
   const cajaBotones = $("botones");
   cajaBotones.replaceChildren();
   teclas.clear();
+  botones.clear();
   for (const b of Array.isArray(descripcion.buttons) ? descripcion.buttons : []) {
-    cajaBotones.append(crearBoton(b));
+    if (typeof b?.pin === "string") cajaBotones.append(crearBoton(b));
   }
 
   const cajaCanales = $("canales");
