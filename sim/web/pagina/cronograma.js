@@ -17,11 +17,11 @@ export class Cronograma {
     new ResizeObserver(() => this.pedirDibujo()).observe(canvas);
   }
 
-  // Lanes known before any change arrives (the LEDs), with their present level.
-  reiniciar(pines, niveles) {
+  // Lanes known before any change arrives (the LEDs), with their level at board time t.
+  reiniciar(pines, niveles, t) {
     this.pines.clear();
     for (const { pin, etiqueta } of pines) {
-      this.pines.set(pin, { etiqueta, inicial: nivelDe(niveles?.[pin]), cambios: [] });
+      this.pines.set(pin, { etiqueta, inicial: nivelDe(niveles?.[pin]), desde: t, cambios: [] });
     }
     this.pedirDibujo();
   }
@@ -31,14 +31,17 @@ export class Cronograma {
       if (typeof c?.pin !== "string" || !Number.isFinite(c.time)) continue;
       let carril = this.pines.get(c.pin);
       if (!carril) {
-        carril = { etiqueta: c.label || c.pin, inicial: null, cambios: [] };
+        carril = { etiqueta: c.label || c.pin, inicial: null, desde: c.time, cambios: [] };
         this.pines.set(c.pin, carril);
       } else if (c.label && carril.etiqueta === c.pin) {
         carril.etiqueta = c.label;
       }
       // A reset brings board time back: the old history no longer precedes it.
       const ultimo = carril.cambios[carril.cambios.length - 1];
-      if (ultimo && c.time < ultimo[0]) carril.cambios.length = 0;
+      if (ultimo && c.time < ultimo[0]) {
+        carril.cambios.length = 0;
+        carril.desde = c.time;
+      }
       carril.cambios.push([c.time, nivelDe(c.level)]);
       if (carril.cambios.length > MAX_CAMBIOS) {
         carril.inicial = carril.cambios[0][1];
@@ -56,6 +59,7 @@ export class Cronograma {
       for (const carril of this.pines.values()) {
         if (carril.cambios.length) carril.inicial = carril.cambios[carril.cambios.length - 1][1];
         carril.cambios.length = 0;
+        carril.desde = t;
       }
       this.ahora = t;
     } else if (t > this.ahora) {
@@ -117,7 +121,7 @@ export class Cronograma {
       ctx.moveTo(xs, ALTO_EJE - 4);
       ctx.lineTo(xs, alto);
       ctx.stroke();
-      ctx.fillText(`${s}s`, xs + 3, ALTO_EJE / 2);
+      if (xs + 3 + ctx.measureText(`${s}s`).width <= x1) ctx.fillText(`${s}s`, xs + 3, ALTO_EJE / 2);
     }
 
     if (this.pines.size === 0) {
@@ -134,9 +138,9 @@ export class Cronograma {
       ctx.fillStyle = "#1f2328";
       ctx.fillText(rotuloDe(entrada), 4, (arriba + abajo) / 2, MARGEN_IZQ - 8);
 
-      // Level intervals across the window; an unknown level draws nothing.
+      // Level intervals across the window; before the page knew the pin, nothing.
       const tramos = [];
-      let nivel = carril.inicial, xa = x0;
+      let nivel = carril.inicial, xa = Math.max(x0, Math.min(x1, x(carril.desde)));
       for (const [t, n] of carril.cambios) {
         const xc = Math.max(x0, Math.min(x1, x(t)));
         tramos.push([xa, xc, nivel]);

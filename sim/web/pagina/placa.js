@@ -305,7 +305,8 @@ function aplicarEstado(e) {
   }
   if (cronogramaPorIniciar) {
     cronogramaPorIniciar = false;
-    cronograma.reiniciar([...leds.entries()].map(([n, l]) => ({ pin: l.pin, etiqueta: `LED${n}` })), pines);
+    cronograma.reiniciar([...leds.entries()].map(([n, l]) => ({ pin: l.pin, etiqueta: `LED${n}` })), pines,
+      Number.isFinite(e.time) ? e.time : 0);
   }
 
   if (Array.isArray(e.adc)) {
