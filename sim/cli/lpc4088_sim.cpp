@@ -17,6 +17,7 @@
 #include "sim/gdb/board_target.h"
 #include "sim/gdb/server.h"
 #include "sim/api/simulador.h"
+#include "sim/api/vcd_writer.h"
 #include "sim/cli/options.h"
 #include "sim/core/elf_image.h"
 
@@ -104,6 +105,21 @@ bool write_uart0_file(const std::string& path, const std::string& bytes) {
   return file.commit();
 }
 
+// Prints "vcd: FILE", or why it could not be written.
+bool write_vcd_file(const std::string& path, sim::Simulador& board) {
+  const std::string text = sim::vcd_text(sim::vcd_record(board.board()));
+  host::AtomicFile file;
+  if (file.open(path) && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
+      file.commit()) {
+    std::printf("vcd: %s\n", path.c_str());
+    return true;
+  }
+  const int error = errno;
+  std::fflush(stdout);
+  std::fprintf(stderr, "lpc4088-sim: cannot write %s: %s\n", path.c_str(), std::strerror(error));
+  return false;
+}
+
 int report_end(const sim::Simulador& board, const sim::RunResult& result) {
   switch (result.reason) {
     case sim::StopReason::ErrorStop: {
@@ -187,12 +203,15 @@ int run_with_debugger(const CommandLine& c, const sim::Options& options) {
   std::vector<Event> events;
   for (const sim::OutputChange& change : board.pin_changes()) events.push_back(change_event(change));
   print_events(events);
+  const bool vcd_written = !c.vcd || write_vcd_file(*c.vcd, board);
+  int status = 0;
   if (target.killed()) {
     std::printf("end: killed by the debugger at %.6f s, pc 0x%08X in %s\n", board.time(), board.pc(),
                 board.symbol_at(board.pc()).c_str());
-    return 0;
+  } else {
+    status = report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
   }
-  return report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
+  return vcd_written ? status : kOutputFailed;
 }
 
 int run(const CommandLine& c) {
@@ -268,6 +287,8 @@ int run(const CommandLine& c) {
       std::printf("unmodelled: %s\n", line.c_str());
     }
   }
+  // Before the other files, so that one of them failing does not cost it.
+  const bool vcd_written = !c.vcd || write_vcd_file(*c.vcd, board);
   if (c.uart0_file && !raw_to_stdout) {
     const std::string bytes = board.uart0_text();
     if (!write_uart0_file(*c.uart0_file, bytes)) {
@@ -292,7 +313,7 @@ int run(const CommandLine& c) {
       return kOutputFailed;
     }
   }
-  return status;
+  return vcd_written ? status : kOutputFailed;
 }
 
 }  // namespace
