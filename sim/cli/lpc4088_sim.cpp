@@ -120,6 +120,28 @@ bool write_vcd_file(const std::string& path, sim::Simulador& board) {
   return false;
 }
 
+// A run that cannot go on (--strict, a failed emulator) still leaves the
+// record up to the failure: written as the exception leaves run().
+class VcdOnFailure {
+ public:
+  VcdOnFailure(const CommandLine& c, sim::Simulador& board) : c_(c), board_(board) {}
+  VcdOnFailure(const VcdOnFailure&) = delete;
+  VcdOnFailure& operator=(const VcdOnFailure&) = delete;
+  ~VcdOnFailure() {
+    if (!c_.vcd || std::uncaught_exceptions() == exceptions_) return;
+    try {
+      write_vcd_file(*c_.vcd, board_);
+    } catch (const std::exception&) {
+      // Already failing: the run's own error is the one to report.
+    }
+  }
+
+ private:
+  const CommandLine& c_;
+  sim::Simulador& board_;
+  int exceptions_ = std::uncaught_exceptions();
+};
+
 int report_end(const sim::Simulador& board, const sim::RunResult& result) {
   switch (result.reason) {
     case sim::StopReason::ErrorStop: {
@@ -237,6 +259,7 @@ int run(const CommandLine& c) {
       std::printf("%12.6f s  input  uart0 <- %s\n", u.at, printable(u.bytes).c_str());
     }
   }
+  const VcdOnFailure vcd_on_failure(c, board);
   const bool raw_to_stdout = c.uart0_file && *c.uart0_file == "-";
   Uart0Lines lines;
   std::vector<Event> events;

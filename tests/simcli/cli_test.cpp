@@ -333,16 +333,36 @@ TEST_F(CliFiles, VcdOfTheClockSurvivesAnIndependentReader) {
   }
 }
 
-TEST_F(CliFiles, VcdIsWrittenWhenAFaultEndsTheRun) {
-  if (!fs::exists(kFallos)) GTEST_SKIP() << "no firmware images";
-  const fs::path vcd = dir_ / "fallo.vcd";
-  const ResultadoProceso r = sim({kFallos, "--for", "0.05", "--pin", "P2.10=0", "--vcd", vcd.string()});
-  EXPECT_EQ(r.estado, 2) << r.salida;
+struct EarlyEnd {
+  const char* image;
+  std::vector<std::string> args;
+  int status;
+};
+
+void PrintTo(const EarlyEnd& e, std::ostream* os) { *os << e.image << " " << e.args[0]; }
+
+class CliVcdOfARunCutShort : public ::testing::TestWithParam<EarlyEnd> {};
+
+TEST_P(CliVcdOfARunCutShort, IsWrittenWithTheInputsUpToTheEnd) {
+  const std::string image = std::string(FIRMWARE_IMAGES "/") + GetParam().image;
+  if (!fs::exists(image)) GTEST_SKIP() << "no firmware images";
+  const fs::path vcd = fs::temp_directory_path() / ("simcli-" + std::to_string(::getpid()) + ".vcd");
+  std::vector<std::string> args = {image, "--for", "0.05", "--pin", "P2.10=0", "--vcd", vcd.string()};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  const ResultadoProceso r = sim(args);
+  EXPECT_EQ(r.estado, GetParam().status) << r.salida << r.errores;
   EXPECT_NE(r.salida.find("vcd: "), std::string::npos) << r.salida;
   const VcdFile f = read_vcd(read_file(vcd));
+  fs::remove(vcd);
   ASSERT_EQ(f.error, "");
   EXPECT_EQ(f.signals.at("P2_10").at(0), "0") << "driven low from time 0";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, CliVcdOfARunCutShort,
+    ::testing::Values(EarlyEnd{"sim_fallos.elf", {"--no-idle-skip"}, 2},  // a bus fault
+                      // --strict meets a register nobody modelled: the run cannot go on
+                      EarlyEnd{"arq_lpc4088.elf", {"--strict"}, 70}));
 
 TEST_F(CliFiles, AVcdThatCannotBeWrittenFailsLeavingTheOldFileAndTheOtherOutputs) {
   const fs::path old_vcd = dir_ / "old.vcd";
