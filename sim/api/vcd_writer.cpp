@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <string_view>
 #include <tuple>
 
 #include "sim/placa/board.h"
@@ -22,14 +23,15 @@ using SignalKey = std::tuple<Scope, int, unsigned, unsigned>;
 struct Signal {
   std::string name;
   bool real = false;
-  std::string value;  // at time 0, then as the dump goes
+  double value = 0;  // at time 0; a wire's is 0 or 1
   std::string id;
 };
 
+// Kept small: a long run has millions.
 struct Change {
   std::uint64_t stamp;
   std::size_t signal;
-  std::string value;
+  double value;
 };
 
 // Identifiers are short strings of printable ASCII, '!' to '~'.
@@ -53,25 +55,28 @@ std::string sanitised(const std::string& name) {
   return out.empty() ? "_" : out;
 }
 
-std::string bit(bool level) { return level ? "1" : "0"; }
-
-// Shortest text that reads back as the same double.
-std::string real(double v) {
-  char text[32];
-  const auto r = std::to_chars(text, text + sizeof text, v);
-  return "r" + std::string(text, r.ptr);
+// A real as the shortest text that reads back as the same double.
+void put_value(std::ostream& out, const Signal& s, double value) {
+  if (s.real) {
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, value);
+    out << 'r' << std::string_view(text, static_cast<std::size_t>(r.ptr - text)) << ' ' << s.id
+        << '\n';
+  } else {
+    out << (value != 0 ? '1' : '0') << s.id << '\n';
+  }
 }
 
 class Builder {
  public:
   std::size_t signal(const SignalKey& key, const std::string& name, bool is_real,
-                     const std::string& initial) {
+                     double initial) {
     const auto [it, added] = index_.try_emplace(key, signals_.size());
     if (added) signals_.push_back({sanitised(name), is_real, initial, ""});
     return it->second;
   }
-  void change(double time, std::size_t signal, std::string value) {
-    changes_.push_back({vcd_stamp(time), signal, std::move(value)});
+  void change(double time, std::size_t signal, double value) {
+    changes_.push_back({vcd_stamp(time), signal, value});
   }
   void write(std::ostream& out, double end_time);
 
@@ -102,15 +107,12 @@ void Builder::write(std::ostream& out, double end_time) {
     out << "$upscope $end\n";
   }
   out << "$enddefinitions $end\n#0\n$dumpvars\n";
-  const auto line = [&out](const Signal& s, const std::string& value) {
-    out << value << (s.real ? " " : "") << s.id << '\n';
-  };
-  for (const auto& [key, i] : index_) line(signals_[i], signals_[i].value);
+  for (const auto& [key, i] : index_) put_value(out, signals_[i], signals_[i].value);
   out << "$end\n";
   std::uint64_t stamp = 0;
   for (; c != changes_.end(); ++c) {
     if (c->stamp != stamp) out << '#' << (stamp = c->stamp) << '\n';
-    line(signals_[c->signal], c->value);
+    put_value(out, signals_[c->signal], c->value);
   }
   // The dump spans the whole record, not just up to its last change.
   if (const std::uint64_t end = vcd_stamp(end_time); end > stamp) out << '#' << end << '\n';
@@ -135,17 +137,17 @@ void write_vcd(std::ostream& out, const VcdRecord& record) {
         label == o.pin.name() ? o.pin.name() : label + "_" + o.pin.name();
     // Every recorded change is a change of level: before the first, the
     // pin stood at the other one.
-    const std::size_t s = b.signal({kOutputs, 0, o.pin.port, o.pin.bit}, name, false, bit(!o.level));
-    b.change(o.time, s, bit(o.level));
+    const std::size_t s = b.signal({kOutputs, 0, o.pin.port, o.pin.bit}, name, false, !o.level);
+    b.change(o.time, s, o.level);
   }
   for (const InputChange& i : record.inputs) {
     if (i.is_pin) {
-      b.change(i.time, b.signal({kInputs, 0, i.pin.port, i.pin.bit}, i.pin.name(), false, "1"),
-               bit(i.level));
+      b.change(i.time, b.signal({kInputs, 0, i.pin.port, i.pin.bit}, i.pin.name(), false, 1),
+               i.level);
     } else {
       const std::size_t s =
-          b.signal({kInputs, 1, i.channel, 0}, "adc" + std::to_string(i.channel), true, real(0));
-      b.change(i.time, s, real(i.volts));
+          b.signal({kInputs, 1, i.channel, 0}, "adc" + std::to_string(i.channel), true, 0);
+      b.change(i.time, s, i.volts);
     }
   }
   for (const IrqChange& q : record.irqs) {
@@ -153,7 +155,7 @@ void write_vcd(std::ostream& out, const VcdRecord& record) {
     if (const std::string device = Board::irq_line_name(q.irq); !device.empty()) {
       name += "_" + device;
     }
-    b.change(q.time, b.signal({kInterrupts, 0, q.irq, 0}, name, false, "0"), bit(q.level));
+    b.change(q.time, b.signal({kInterrupts, 0, q.irq, 0}, name, false, 0), q.level);
   }
   b.write(out, record.end_time);
 }
