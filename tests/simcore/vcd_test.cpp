@@ -39,14 +39,19 @@ TEST(VcdOfARun, HoldsEveryRecordAtItsStampAndShowsTheClockTicking) {
   const auto& irq = f.signals.at("irq1_TIMER0");
   const auto& led = f.signals.at("LED1_P1_18");
   const auto& stop = f.signals.at("P2_27");
+  // Each change at its own stamp: the new level there, the old one a nanosecond before.
+  const auto changes_at = [](const VcdSignal& s, double time, bool level) {
+    const std::uint64_t stamp = sim::vcd_stamp(time);
+    EXPECT_EQ(s.at(stamp), level ? "1" : "0") << "at " << stamp;
+    EXPECT_EQ(s.at(stamp - 1), level ? "0" : "1") << "before " << stamp;
+  };
+  ASSERT_FALSE(b.irq_changes().empty());
   for (const sim::IrqChange& q : b.irq_changes()) {
-    const std::string name = "irq" + std::to_string(q.irq) + "_" + sim::Board::irq_line_name(q.irq);
-    EXPECT_EQ(f.signals.at(name).at(sim::vcd_stamp(q.time)), q.level ? "1" : "0") << name;
+    changes_at(f.signals.at("irq" + std::to_string(q.irq) + "_" + sim::Board::irq_line_name(q.irq)),
+               q.time, q.level);
   }
   for (const sim::OutputChange& o : b.output_changes()) {
-    if (o.pin == sim::Pin::parse("P1.18")) {
-      EXPECT_EQ(led.at(sim::vcd_stamp(o.time)), o.level ? "1" : "0");
-    }
+    if (o.pin == sim::Pin::parse("P1.18")) changes_at(led, o.time, o.level);
   }
   ASSERT_EQ(b.input_changes().size(), 4u);
   EXPECT_EQ(f.signals.at("adc2").at(sim::vcd_stamp(b.input_changes()[1].time)), "1.25");
