@@ -310,8 +310,8 @@ int run(const CommandLine& c) {
       std::printf("unmodelled: %s\n", line.c_str());
     }
   }
-  // Before the other files, so that one of them failing does not cost it.
-  const bool vcd_written = !c.vcd || write_vcd_file(*c.vcd, board);
+  // Every output file is tried: one that fails does not cost the others.
+  bool outputs_written = !c.vcd || write_vcd_file(*c.vcd, board);
   if (c.uart0_file && !raw_to_stdout) {
     const std::string bytes = board.uart0_text();
     if (!write_uart0_file(*c.uart0_file, bytes)) {
@@ -319,9 +319,10 @@ int run(const CommandLine& c) {
       std::fflush(stdout);
       std::fprintf(stderr, "lpc4088-sim: cannot write %s: %s\n", c.uart0_file->c_str(),
                    std::strerror(error));
-      return kOutputFailed;
+      outputs_written = false;
+    } else {
+      std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
     }
-    std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
   }
   if (c.screenshot) {
     try {
@@ -333,10 +334,10 @@ int run(const CommandLine& c) {
     } catch (const std::runtime_error& e) {
       std::fflush(stdout);
       std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
-      return kOutputFailed;
+      outputs_written = false;
     }
   }
-  return vcd_written ? status : kOutputFailed;
+  return outputs_written ? status : kOutputFailed;
 }
 
 }  // namespace
