@@ -5,7 +5,7 @@
 //
 // Names: an output pin is P1_18, or LED1_P1_18 where the board has an LED on
 // it; an input pin P2_27; an A/D channel adc0 (a real variable, in volts);
-// an interrupt line irq1_TIMER0. Only signals that changed are declared.
+// an interrupt line irq1_TIMER0. Only signals the record holds are declared.
 // Values at time 0 are the board's out of reset (inputs read high, A/D
 // channels 0 V, interrupt lines low; an output pin the level it had before
 // its first change), or what the record sets at time 0.
