@@ -17,6 +17,7 @@
 #include "sim/gdb/board_target.h"
 #include "sim/gdb/server.h"
 #include "sim/api/simulador.h"
+#include "sim/api/vcd_writer.h"
 #include "sim/cli/options.h"
 #include "sim/core/elf_image.h"
 #include "sim/web/live_board.h"
@@ -106,6 +107,43 @@ bool write_uart0_file(const std::string& path, const std::string& bytes) {
   return file.commit();
 }
 
+// Prints "vcd: FILE", or why it could not be written.
+bool write_vcd_file(const std::string& path, sim::Simulador& board) {
+  const std::string text = sim::vcd_text(sim::vcd_record(board.board()));
+  host::AtomicFile file;
+  if (file.open(path) && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
+      file.commit()) {
+    std::printf("vcd: %s\n", path.c_str());
+    return true;
+  }
+  const int error = errno;
+  std::fflush(stdout);
+  std::fprintf(stderr, "lpc4088-sim: cannot write %s: %s\n", path.c_str(), std::strerror(error));
+  return false;
+}
+
+// A run that cannot go on (--strict, a failed emulator) still leaves the
+// record up to the failure: written as the exception leaves run().
+class VcdOnFailure {
+ public:
+  VcdOnFailure(const CommandLine& c, sim::Simulador& board) : c_(c), board_(board) {}
+  VcdOnFailure(const VcdOnFailure&) = delete;
+  VcdOnFailure& operator=(const VcdOnFailure&) = delete;
+  ~VcdOnFailure() {
+    if (!c_.vcd || std::uncaught_exceptions() == exceptions_) return;
+    try {
+      write_vcd_file(*c_.vcd, board_);
+    } catch (const std::exception&) {
+      // Already failing: the run's own error is the one to report.
+    }
+  }
+
+ private:
+  const CommandLine& c_;
+  sim::Simulador& board_;
+  int exceptions_ = std::uncaught_exceptions();
+};
+
 int report_end(const sim::Simulador& board, const sim::RunResult& result) {
   switch (result.reason) {
     case sim::StopReason::ErrorStop: {
@@ -189,12 +227,15 @@ int run_with_debugger(const CommandLine& c, const sim::Options& options) {
   std::vector<Event> events;
   for (const sim::OutputChange& change : board.pin_changes()) events.push_back(change_event(change));
   print_events(events);
+  const bool vcd_written = !c.vcd || write_vcd_file(*c.vcd, board);
+  int status = 0;
   if (target.killed()) {
     std::printf("end: killed by the debugger at %.6f s, pc 0x%08X in %s\n", board.time(), board.pc(),
                 board.symbol_at(board.pc()).c_str());
-    return 0;
+  } else {
+    status = report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
   }
-  return report_end(board, sim::RunResult{sim::StopReason::TimeReached, board.time(), {}});
+  return vcd_written ? status : kOutputFailed;
 }
 
 // The live board: paced to the wall clock, watched and driven from a web
@@ -260,6 +301,7 @@ int run(const CommandLine& c) {
       std::printf("%12.6f s  input  uart0 <- %s\n", u.at, printable(u.bytes).c_str());
     }
   }
+  const VcdOnFailure vcd_on_failure(c, board);
   const bool raw_to_stdout = c.uart0_file && *c.uart0_file == "-";
   Uart0Lines lines;
   std::vector<Event> events;
@@ -310,6 +352,8 @@ int run(const CommandLine& c) {
       std::printf("unmodelled: %s\n", line.c_str());
     }
   }
+  // Every output file is tried: one that fails does not cost the others.
+  bool outputs_written = !c.vcd || write_vcd_file(*c.vcd, board);
   if (c.uart0_file && !raw_to_stdout) {
     const std::string bytes = board.uart0_text();
     if (!write_uart0_file(*c.uart0_file, bytes)) {
@@ -317,9 +361,10 @@ int run(const CommandLine& c) {
       std::fflush(stdout);
       std::fprintf(stderr, "lpc4088-sim: cannot write %s: %s\n", c.uart0_file->c_str(),
                    std::strerror(error));
-      return kOutputFailed;
+      outputs_written = false;
+    } else {
+      std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
     }
-    std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
   }
   if (c.screenshot) {
     try {
@@ -331,10 +376,10 @@ int run(const CommandLine& c) {
     } catch (const std::runtime_error& e) {
       std::fflush(stdout);
       std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
-      return kOutputFailed;
+      outputs_written = false;
     }
   }
-  return status;
+  return outputs_written ? status : kOutputFailed;
 }
 
 }  // namespace

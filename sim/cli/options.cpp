@@ -164,6 +164,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.adc.push_back({parse_channel(channel), parse_volts(volts), parse_time(at)});
     } else if (a == "--screenshot") {
       c.screenshot = value();
+    } else if (a == "--vcd") {
+      c.vcd = value();
     } else if (a == "--uart0") {
       c.uart0_file = value();
     } else if (a == "--uart0-input") {
@@ -201,7 +203,7 @@ const char* usage() {
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
          "                   [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict]\n"
          "                   [--no-idle-skip] [--semihosting] [--gdb [HOST:]PORT]\n"
-         "                   [--web [HOST:]PORT [--speed X|max]]\n"
+         "                   [--vcd FILE] [--web [HOST:]PORT [--speed X|max]]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
          "(1 s unless --for says otherwise), printing output pin changes, the lines of\n"
@@ -216,6 +218,8 @@ const char* usage() {
          "                   the time its last byte ended, as \"t s  uart0  TEXT\"\n"
          "  --uart0-input T@t  UART0 receives text T from time t, one byte per character\n"
          "                   time at its programmed rate (escapes \\n \\r \\t \\\\ \\xHH)\n"
+         "  --vcd F          writes output pins, inputs and interrupt lines as a Value\n"
+         "                   Change Dump (1 ns steps) at the end, for a waveform viewer\n"
          "  --trace          also prints the inputs and unmodelled register accesses\n"
          "  --strict         an access the board does not answer as the chip would (a\n"
          "                   firmware error, or a register nobody modelled) ends the run\n"
@@ -243,7 +247,8 @@ const char* usage() {
          "  65  the image cannot be loaded (not a linked image for this board)\n"
          "  70  the simulation cannot go on (--strict met a firmware error or an\n"
          "      unmodelled register, or the CPU emulator failed)\n"
-         "  74  the report, the screenshot or the --uart0 file could not be written\n";
+         "  74  the report, the screenshot, the --uart0 or the --vcd file could not be\n"
+         "      written\n";
 }
 
 }  // namespace sim::cli

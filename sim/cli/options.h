@@ -2,6 +2,7 @@
 //   lpc4088-sim IMAGE.elf --for 3s [--press P2.27@1.5s] [--pin P2.22=0@0.2s]
 //               [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]
 //               [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict] [--no-idle-skip]
+//               [--vcd FILE]
 #ifndef SIM_CLI_OPTIONS_H
 #define SIM_CLI_OPTIONS_H
 
@@ -43,6 +44,7 @@ struct CommandLine {
   std::vector<PinInput> pins;  // presses already split into their two edges
   std::vector<AdcInput> adc;
   std::optional<std::string> screenshot;
+  std::optional<std::string> vcd;  // Value Change Dump of pins, inputs and IRQ lines
   std::vector<Uart0Input> uart0_input;
   std::optional<std::string> uart0_file;  // raw bytes sent, "-" for standard output
   bool trace = false;

@@ -731,10 +731,14 @@ std::string Board::exception_name(unsigned exception) const {
   }
   const unsigned irq = exception - kFirstIrq;
   std::string name = "IRQ " + std::to_string(irq);
-  if (exception >= kFirstIrq && irq < kIrqNames.size() && *kIrqNames[irq] != '\0') {
-    name += std::string(" (") + kIrqNames[irq] + ")";
+  if (exception >= kFirstIrq && !irq_line_name(irq).empty()) {
+    name += " (" + irq_line_name(irq) + ")";
   }
   return name;
+}
+
+std::string Board::irq_line_name(unsigned irq) {
+  return irq < kIrqNames.size() ? kIrqNames[irq] : "";
 }
 
 // --- exceptions the emulator reports --------------------------------------------
@@ -958,6 +962,12 @@ void Board::after_access(const Mapping& m) {
 void Board::set_irq_line(unsigned irq, bool high) {
   nvic_.set_irq_line(irq, high);
   irq_check_ = true;
+  // Models may restate a level they already drive; only changes are kept.
+  if (irq >= irq_levels_.size()) irq_levels_.resize(irq + 1, false);
+  if (irq_levels_[irq] != high) {
+    irq_levels_[irq] = high;
+    irq_changes_.push_back({clock_.seconds_at(now_), now_, irq, high});
+  }
 }
 
 void Board::refresh_clock() {
@@ -1009,8 +1019,10 @@ void Board::apply_stimulus(const Stimulus& s) {
     peripherals_->uart0().receive(s.uart0, now_);
   } else if (s.is_pin) {
     peripherals_->drive_input(s.pin.port, s.pin.bit, s.level, now_);
+    input_changes_.push_back({seconds(), now_, true, s.pin, s.level, 0, 0});
   } else {
     peripherals_->set_adc_voltage(s.channel, s.volts);
+    input_changes_.push_back({seconds(), now_, false, Pin{}, false, s.channel, s.volts});
   }
 }
 

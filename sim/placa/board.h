@@ -94,6 +94,12 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   void write(std::uint32_t address, const void* in, std::size_t size);
 
   const std::vector<OutputChange>& output_changes() const { return output_changes_; }
+  // Every input applied and every level change of an interrupt line since
+  // reset, in time order. Read between runs: a run appends to them.
+  const std::vector<InputChange>& input_changes() const { return input_changes_; }
+  const std::vector<IrqChange>& irq_changes() const { return irq_changes_; }
+  // The device's name of an interrupt line ("TIMER0"); "" when it has none.
+  static std::string irq_line_name(unsigned irq);
   const std::optional<ErrorStopInfo>& error_stop() const { return error_stop_; }
   const std::optional<FaultInfo>& fault() const { return fault_; }
   const std::optional<Parking>& parking() const { return parking_; }
@@ -260,6 +266,9 @@ class Board final : private IrqLines, private LoopWatch::Probe {
 
   std::vector<std::vector<std::uint8_t>> saved_memory_;
   std::vector<OutputChange> output_changes_;
+  std::vector<InputChange> input_changes_;
+  std::vector<IrqChange> irq_changes_;
+  std::vector<bool> irq_levels_;  // each line's level, low out of reset
   std::optional<ErrorStopInfo> error_stop_;
   std::optional<FaultInfo> fault_;
   std::optional<Parking> parking_;

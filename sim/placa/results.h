@@ -1,6 +1,7 @@
 // What a run of the board gives back, shared by the board and its test API:
 // why a run stopped, the faults, error stops and parking it saw, output pin
-// changes, call arguments and results, and the options a board is built with.
+// changes, the inputs applied and the interrupt lines' changes, call
+// arguments and results, and the options a board is built with.
 #ifndef SIM_PLACA_RESULTS_H
 #define SIM_PLACA_RESULTS_H
 
@@ -31,6 +32,27 @@ struct OutputChange {
   double time = 0;  // seconds of board time
   Cycles cycle = 0;
   Pin pin;
+  bool level = false;
+};
+
+// An input the run applied from outside, at the board time it took effect:
+// a pin level, or a voltage on an A/D channel.
+struct InputChange {
+  double time = 0;  // seconds of board time
+  Cycles cycle = 0;
+  bool is_pin = true;
+  Pin pin;  // is_pin: the pin and its level
+  bool level = false;
+  unsigned channel = 0;  // otherwise: the channel and its volts
+  double volts = 0;
+};
+
+// A change of level of a device interrupt request line (numbered as the
+// device's IRQn: TIMER0 is 1), as the peripheral model drove it.
+struct IrqChange {
+  double time = 0;  // seconds of board time
+  Cycles cycle = 0;
+  unsigned irq = 0;
   bool level = false;
 };
 

@@ -35,7 +35,9 @@ TEST_P(Gdb, ShowsWhatTheUserAskedFor) {
   const fs::path dir = fs::temp_directory_path() / ("gdb-" + std::to_string(getpid()) + "-" + s.name);
   fs::create_directories(dir);
   std::vector<std::string> command = {"/bin/bash", SESION, LPC4088_SIM, GDB_MULTIARCH, kReloj};
-  command.insert(command.end(), s.sim_args.begin(), s.sim_args.end());
+  for (const std::string& a : s.sim_args) {
+    command.push_back(std::regex_replace(a, std::regex("@DIR@"), dir.string()));
+  }
   command.push_back("--");
   for (std::size_t i = 0; i < s.scripts.size(); ++i) {
     const fs::path script = dir / ("sesion" + std::to_string(i) + ".gdb");
@@ -96,6 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {"target remote :@PORT@\nbreak TIMER0_IRQHandler\ncontinue\ndetach\n",
                  "target remote :@PORT@\nprint segundos > 0\nkill\n"},
                 {"Breakpoint 1", R"(\$1 = true)", "debugger detached, the board runs on"}},
+        Session{"vcd_of_a_debugged_run",
+                {"--vcd", "@DIR@/sesion.vcd"},
+                {"target remote :@PORT@\nbreak TIMER0_IRQHandler\ncontinue\nkill\n"},
+                {"Breakpoint 1", "vcd: .*/sesion\\.vcd\n", "end: killed by the debugger"}},
         Session{"interrupt_a_running_board",
                 {},
                 {"# ctrl-c after 1\ntarget remote :@PORT@\ncontinue\nprint segundos + 60 * minutos > 0\n"

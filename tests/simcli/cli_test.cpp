@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/routines/proceso.h"
+#include "tests/support/vcd_reader.h"
 
 namespace {
 
@@ -123,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{{"--uart0-input", "a\\x4@1s"}, "two hex digits"},
                       Refusal{{"--uart0-input", "abc"}, "TEXT@TIME"},
                       Refusal{{"--uart0-input", "abc@nan"}, "not a duration"},
+                      Refusal{{"--vcd"}, "--vcd needs a value"},
                       Refusal{{"--bogus"}, "unknown option"}));
 
 // A copy of the clock image whose first loadable segment claims 4 GiB.
@@ -282,6 +284,119 @@ TEST_F(CliFiles, Uart0WritesTheRawBytesInsteadOfLines) {
 
   const ResultadoProceso folder = sim({kUart, "--for", "5ms", "--uart0", dir_.string()});
   EXPECT_EQ(folder.estado, 74) << folder.errores;
+}
+
+// vcd2fst and fst2vcd (Debian package gtkwave) share nothing with the writer.
+// vcd2fst takes even random bytes without complaint, so the dump goes there
+// and back: what comes back must be every value that went in.
+std::string gtkwave_tool(const std::string& name) {
+  for (const char* dir : {"/usr/bin", "/usr/local/bin"}) {
+    const std::string path = std::string(dir) + "/" + name;
+    if (::access(path.c_str(), X_OK) == 0) return path;
+  }
+  return "";
+}
+
+TEST_F(CliFiles, VcdOfTheClockSurvivesAnIndependentReader) {
+  const fs::path vcd = dir_ / "reloj.vcd";
+  const ResultadoProceso r = sim({kReloj, "--for", "3s", "--press", "P2.27@1.5s", "--pin",
+                                  "P2.22=0@0.2s", "--adc", "1=1.65V@0.5s", "--vcd", vcd.string()});
+  ASSERT_EQ(r.estado, 0) << r.errores;
+  EXPECT_NE(r.salida.find("vcd: " + vcd.string() + "\n"), std::string::npos) << r.salida;
+  const VcdFile f = read_vcd(read_file(vcd));
+  ASSERT_EQ(f.error, "");
+  EXPECT_EQ(f.signals.at("P2_27").edges_to("0"), std::vector<std::uint64_t>{1'500'000'000});
+  EXPECT_EQ(f.signals.at("irq1_TIMER0").edges_to("1").size(), 1u) << "one tick, then stopped";
+  EXPECT_EQ(f.signals.at("LED1_P1_18").at(300'000'000), "1");
+
+  const std::string to_fst = gtkwave_tool("vcd2fst"), from_fst = gtkwave_tool("fst2vcd");
+  if (to_fst.empty() || from_fst.empty()) {
+    GTEST_SKIP() << "no vcd2fst/fst2vcd (Debian package gtkwave): not checked independently";
+  }
+  const fs::path fst = dir_ / "reloj.fst";
+  const ResultadoProceso converted = ejecutar_programa({to_fst, vcd.string(), fst.string()}, "");
+  EXPECT_EQ(converted.estado, 0) << converted.errores;
+  EXPECT_EQ(converted.errores, "");
+  const ResultadoProceso back = ejecutar_programa({from_fst, fst.string()}, "");
+  ASSERT_EQ(back.estado, 0) << back.errores;
+  const VcdFile again = read_vcd(back.salida);
+  ASSERT_EQ(again.error, "") << back.salida;
+  EXPECT_EQ(again.version, "lpc4088-sim");
+  ASSERT_EQ(again.signals.size(), f.signals.size());
+  for (const auto& [name, signal] : f.signals) {
+    ASSERT_EQ(again.signals.count(name), 1u) << name;
+    const VcdSignal& other = again.signals.at(name);
+    EXPECT_EQ(other.scope, signal.scope) << name;
+    EXPECT_EQ(other.edges_to("1"), signal.edges_to("1")) << name;
+    EXPECT_EQ(other.edges_to("0"), signal.edges_to("0")) << name;
+    for (const auto& [stamp, value] : signal.values) EXPECT_EQ(other.at(stamp), value) << name;
+  }
+}
+
+struct EarlyEnd {
+  const char* image;
+  std::vector<std::string> args;
+  int status;
+};
+
+void PrintTo(const EarlyEnd& e, std::ostream* os) { *os << e.image << " " << e.args[0]; }
+
+class CliVcdOfARunCutShort : public ::testing::TestWithParam<EarlyEnd> {};
+
+TEST_P(CliVcdOfARunCutShort, IsWrittenWithTheInputsUpToTheEnd) {
+  const std::string image = std::string(FIRMWARE_IMAGES "/") + GetParam().image;
+  if (!fs::exists(image)) GTEST_SKIP() << "no firmware images";
+  const fs::path vcd = fs::temp_directory_path() / ("simcli-" + std::to_string(::getpid()) + ".vcd");
+  std::vector<std::string> args = {image, "--for", "0.05", "--pin", "P2.10=0", "--vcd", vcd.string()};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  const ResultadoProceso r = sim(args);
+  EXPECT_EQ(r.estado, GetParam().status) << r.salida << r.errores;
+  EXPECT_NE(r.salida.find("vcd: "), std::string::npos) << r.salida;
+  const VcdFile f = read_vcd(read_file(vcd));
+  fs::remove(vcd);
+  ASSERT_EQ(f.error, "");
+  EXPECT_EQ(f.signals.at("P2_10").at(0), "0") << "driven low from time 0";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, CliVcdOfARunCutShort,
+    ::testing::Values(EarlyEnd{"sim_fallos.elf", {"--no-idle-skip"}, 2},  // a bus fault
+                      // --strict meets a register nobody modelled: the run cannot go on
+                      EarlyEnd{"arq_lpc4088.elf", {"--strict"}, 70}));
+
+TEST_F(CliFiles, AVcdThatCannotBeWrittenFailsLeavingTheOldFile) {
+  const fs::path old_vcd = dir_ / "old.vcd";
+  std::ofstream(old_vcd, std::ios::binary) << "the old dump";
+  // No file may grow: the write fails.
+  const ResultadoProceso small = sim({kReloj, "--for", "0.05", "--vcd", old_vcd.string()},
+                                     "trap '' XFSZ; ulimit -f 0;");
+  EXPECT_EQ(small.estado, 74) << small.errores;
+  EXPECT_NE(small.errores.find("cannot write " + old_vcd.string()), std::string::npos);
+  EXPECT_EQ(read_file(old_vcd), "the old dump");
+
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1)
+      << "no temporary file left";
+}
+
+// Each output in turn at a path that cannot take it: the others are written.
+TEST_F(CliFiles, AnOutputThatFailsCostsNoOther) {
+  const std::string folder = dir_.string();
+  const std::vector<std::string> options = {"--vcd", "--uart0", "--screenshot"};
+  for (const std::string& failing : options) {
+    const fs::path out = dir_ / failing;
+    fs::create_directories(out);
+    std::vector<std::string> args = {kReloj, "--for", "0.2"};
+    for (const std::string& option : options) {
+      args.insert(args.end(), {option, option == failing ? folder : (out / option).string()});
+    }
+    const ResultadoProceso r = sim(args);
+    EXPECT_EQ(r.estado, 74) << failing << r.errores;
+    for (const std::string& option : options) {
+      if (option != failing) {
+        EXPECT_TRUE(fs::exists(out / option)) << option << " with " << failing << " failing";
+      }
+    }
+  }
 }
 
 }  // namespace
