@@ -248,7 +248,9 @@ int run_live(const CommandLine& c, const sim::Options& options) {
     for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
     for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
   });
-  sim::web::WebServer server(live, nullptr);
+  sim::web::WebServer server(live, [](sim::Simulador& board) {
+    return sim::vcd_text(sim::vcd_record(board.board()));
+  });
   if (c.duration_given) live.end_at(c.duration, [&server] { server.stop(); });
   const sim::gdb::Endpoint where = *sim::gdb::parse_endpoint(*c.web);
   const std::uint16_t port = server.listen(where.host, where.port);
@@ -274,6 +276,7 @@ int run_live(const CommandLine& c, const sim::Options& options) {
   const int status = report_end(board, sim::RunResult{reason, board.time(), {}});
   std::printf("board time %.6f s, %llu instructions\n", board.time(),
               static_cast<unsigned long long>(board.instructions()));
+  if (c.vcd && !write_vcd_file(*c.vcd, board)) return kOutputFailed;
   return status;
 }
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -41,6 +42,7 @@ constexpr std::size_t kMaxWsMessage = 4 * 1024;
 // whole frame) rather than making the server hold an ever longer queue.
 constexpr std::size_t kMaxQueued = 256;
 constexpr auto kIdleTimeout = std::chrono::seconds(30);
+constexpr std::size_t kMaxDrain = 8 * 1024 * 1024;
 
 json status_json(const Status& s) {
   json leds = json::object();
@@ -395,13 +397,28 @@ class Connection : public std::enable_shared_from_this<Connection> {
       if (!res->keep_alive()) {
         beast::error_code ignored;
         self->stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        self->drain(0);
         return;
       }
       self->read();
     });
   }
 
+  // A client still sending a body that was refused would see its
+  // connection reset before it reads the answer: what it sends is read and
+  // dropped for a while, up to a limit, so it gets the answer.
+  void drain(std::size_t so_far) {
+    if (so_far > kMaxDrain) return;
+    stream_.expires_after(std::chrono::seconds(2));
+    auto self = shared_from_this();
+    stream_.async_read_some(asio::buffer(scratch_), [self, so_far](beast::error_code ec,
+                                                                    std::size_t n) {
+      if (!ec) self->drain(so_far + n);
+    });
+  }
+
   WebServer::Impl& server_;
+  std::array<char, 16 * 1024> scratch_{};
   beast::tcp_stream stream_;
   beast::flat_buffer buffer_{kMaxHeader + kMaxBody};
   std::optional<http::request_parser<http::string_body>> parser_;
