@@ -1,6 +1,7 @@
 #include "sim/cli/options.h"
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -21,15 +22,15 @@ std::pair<std::string, std::string> split(const std::string& text, char at) {
 
 double parse_time(const std::string& text) { return text.empty() ? 0 : parse_duration(text); }
 
-// "1.5s+0.7s" into the time and the hold; a '+' right after an exponent's
-// 'e' belongs to the number.
-std::pair<std::string, std::string> split_hold(const std::string& text) {
+// "1.5s+0.7s" into the time and the hold (none without a '+'); a '+' right
+// after an exponent's 'e' belongs to the number.
+std::pair<std::string, std::optional<std::string>> split_hold(const std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '+' && (i == 0 || (text[i - 1] != 'e' && text[i - 1] != 'E'))) {
       return {text.substr(0, i), text.substr(i + 1)};
     }
   }
-  return {text, ""};
+  return {text, std::nullopt};
 }
 
 int hex_digit(char c) {
@@ -146,7 +147,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       const auto [pin, when] = split(value(), '@');
       const auto [at, hold] = split_hold(when);
       const double t = parse_time(at);
-      const double h = hold.empty() ? kDefaultPressHold : parse_press_hold(hold);
+      const double h = hold ? parse_press_hold(*hold) : kDefaultPressHold;
       c.pins.push_back({Pin::parse(pin), false, t});
       c.pins.push_back({Pin::parse(pin), true, t + h});
     } else if (a == "--pin") {

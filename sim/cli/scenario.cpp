@@ -75,6 +75,23 @@ std::vector<Token> tokenize(std::string_view line, std::string* source) {
   return tokens;
 }
 
+// A message quotes the line's bytes: control and non-ASCII ones as \xHH, so a
+// binary file cannot drive the terminal.
+std::string printable(std::string_view text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 0x20 || b >= 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", b);
+      out += escape;
+    } else {
+      out.push_back(ch);
+    }
+  }
+  return out;
+}
+
 // Reads one line's words in order, saying what was wanted when they run out
 // or do not fit.
 class Words {
@@ -243,7 +260,7 @@ Scenario parse_scenario(std::string_view text, const std::string& name) {
       }
     } catch (const std::invalid_argument& e) {
       if (++error_count <= kMaxReportedErrors) {
-        errors += name + ":" + std::to_string(number) + ": " + e.what() + "\n";
+        errors += name + ":" + std::to_string(number) + ": " + printable(e.what()) + "\n";
       }
     }
   }
