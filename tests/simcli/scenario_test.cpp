@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/api/png_writer.h"
+#include "sim/api/simulador.h"
 #include "tests/routines/proceso.h"
 
 namespace {
@@ -33,9 +34,13 @@ ResultadoProceso sim(std::vector<std::string> args) {
   return ejecutar_programa(command);
 }
 
-ResultadoProceso lab_grade(std::vector<std::string> args) {
-  std::vector<std::string> command = {"/usr/bin/env", "LPC4088_SIM=" LPC4088_SIM,
-                                      "/usr/bin/timeout", "600", LAB_SCRIPT, "grade"};
+// From `dir`, so relative paths are the user's, not the tree's.
+ResultadoProceso lab_grade(const std::string& dir, std::vector<std::string> args) {
+  std::vector<std::string> command = {
+      "/bin/sh", "-c",
+      "cd \"$1\" && shift && LPC4088_SIM=\"" LPC4088_SIM "\" exec /usr/bin/timeout 600 \"" LAB_SCRIPT
+      "\" grade \"$@\"",
+      "sh", dir};
   command.insert(command.end(), args.begin(), args.end());
   return ejecutar_programa(command);
 }
@@ -155,6 +160,31 @@ TEST_F(ErrorStopScreen, TheScreenshotShowsTheRedBandAndTheCallIsReported) {
   EXPECT_GT(band_red, band * 7 / 10);
   EXPECT_LT(band_red, band);
   EXPECT_EQ(red_above, 0u);
+}
+
+// The test API stops at the call unless asked to let the report be drawn;
+// either way the run ends as an error stop with the call's arguments.
+TEST(ErrorStopOption, DrawsTheReportOnlyWhenAskedAndReportsTheCallAlike) {
+  if (!fs::exists(kParada)) GTEST_SKIP() << "no firmware images";
+  for (const bool draws : {false, true}) {
+    sim::Options options;
+    options.error_stop_draws = draws;
+    sim::Simulador board(kParada, options);
+    board.press(sim::Pin::parse("P2.10"), 0.1);
+    const sim::RunResult r = board.run_for(1.0);
+    EXPECT_EQ(r.reason, sim::StopReason::ErrorStop) << draws;
+    EXPECT_LT(r.time, 0.2) << "ends at the call or where the report parks, not at the time asked";
+    ASSERT_TRUE(board.error_stop()) << draws;
+    EXPECT_EQ(board.error_stop()->message, "Puerto no valido.");
+    EXPECT_EQ(board.error_stop()->function, "gpio_ajustar_dir");
+    EXPECT_NEAR(board.error_stop()->time, 0.1, 1e-5);  // the call, not the park
+    EXPECT_EQ(board.pc() == board.symbol("parar_con_error"), !draws);
+    EXPECT_EQ(board.screen_shows("Mensaje: Puerto no valido."), draws);
+    // Running on changes nothing: the run ends where it stood.
+    const double stopped = board.time();
+    EXPECT_EQ(board.run_for(0.5).reason, sim::StopReason::ErrorStop) << draws;
+    EXPECT_NEAR(board.time(), stopped, 1e-3) << draws;
+  }
 }
 
 // --- scenarios --------------------------------------------------------------
@@ -355,7 +385,7 @@ class Grade : public ::testing::Test, protected InTempDir {
 };
 
 TEST_F(Grade, OneRowPerImageWithHowItsRunEnded) {
-  const ResultadoProceso r = lab_grade({(dir_ / "labs").string(), scenario_});
+  const ResultadoProceso r = lab_grade(dir_.string(), {"labs", "clock.txt"});
   EXPECT_EQ(r.estado, 1) << "not every image passed\n" << r.salida << r.errores;
   const std::regex row(R"((\S+\.elf) +(\S+) +(.*))");
   std::vector<std::string> rows;
@@ -371,7 +401,7 @@ TEST_F(Grade, OneRowPerImageWithHowItsRunEnded) {
 }
 
 TEST_F(Grade, CsvQuotesEveryTextField) {
-  const ResultadoProceso r = lab_grade({"--csv", (dir_ / "labs").string(), scenario_});
+  const ResultadoProceso r = lab_grade(dir_.string(), {"--csv", "labs", scenario_});
   EXPECT_EQ(r.estado, 1);
   EXPECT_EQ(r.salida.substr(0, r.salida.find('\n')), "image,passed,total,ended,first_failure");
   EXPECT_TRUE(has(r.salida, "\n\"reloj.elf\",2,2,\"still running at 1.500000 s\",\"\"\n"))
@@ -394,7 +424,7 @@ TEST_F(Grade, RefusesWhatItCannotGrade) {
                {{(dir_ / "labs").string()}, 2, "usage"},
                {{(dir_ / "labs").string(), bad}, 64, bad + ":1: a step is"}};
   for (const auto& c : cases) {
-    const ResultadoProceso r = lab_grade(c.args);
+    const ResultadoProceso r = lab_grade(dir_.string(), c.args);
     EXPECT_EQ(r.estado, c.status) << c.says;
     EXPECT_TRUE(has(r.errores, c.says)) << c.says << ": " << r.errores;
     EXPECT_EQ(r.salida, "") << c.says << ": no table";
