@@ -53,7 +53,15 @@ std::string lcd_seen(Simulador& board, const std::string& text) {
   const auto frame = p.lcd_frame();
   if (!frame || !p.lcd_enabled()) return "the LCD is off";
   const TextReader reader(board.board().memory(), board.symbol("glcd_fuentes"));
-  for (std::size_t n = text.size() - 1; n >= 1; --n) {
+  // Each try scans the whole screen: the last few lengths (a changed digit),
+  // then halves.
+  if (text.size() < 2) return "not on the LCD";
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = text.size() - 1; n >= 1 && n + 3 >= text.size(); --n) lengths.push_back(n);
+  for (std::size_t n = (text.size() - 1) / 2; n >= 1; n /= 2) {
+    if (n < lengths.back()) lengths.push_back(n);
+  }
+  for (const std::size_t n : lengths) {
     if (const auto at = reader.find(*frame, text.substr(0, n))) {
       const auto shown = reader.read_line(*frame, at->font, at->x, at->y,
                                           static_cast<unsigned>(text.size()));
@@ -61,7 +69,7 @@ std::string lcd_seen(Simulador& board, const std::string& text) {
              std::to_string(at->y) + ")";
     }
   }
-  return "no part of it on the LCD";
+  return "not on the LCD, nor its beginning";
 }
 
 void judge(Simulador& board, Outcome& o, bool observed) {
