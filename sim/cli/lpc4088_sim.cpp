@@ -319,8 +319,9 @@ int run_scenario_file(const CommandLine& c, const sim::cli::Scenario& scenario) 
   for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
   for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
   const std::string& name = *c.scenario;
-  std::printf("scenario %s: %zu expectations, run to %.6f s\n", name.c_str(),
-              scenario.expectations.size(), scenario.end);
+  std::printf("scenario %s: %zu expectation%s, run to %.6f s\n", name.c_str(),
+              scenario.expectations.size(), scenario.expectations.size() == 1 ? "" : "s",
+              scenario.end);
   const sim::cli::ScenarioReport report = sim::cli::run_scenario(board, scenario);
   for (const sim::cli::Outcome& o : report.outcomes) {
     std::printf("%s\n", sim::cli::describe(o, name).c_str());

@@ -21,6 +21,28 @@ struct Token {
   bool quoted = false;
 };
 
+// The firmware's text is Latin-1; a file written in UTF-8 says "Función"
+// with two bytes for the ó. Text that is valid UTF-8 within Latin-1 is
+// turned into it; anything else is taken as Latin-1 already.
+std::string to_latin1(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      out.push_back(text[i]);
+      continue;
+    }
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+    if ((b == 0xC2 || b == 0xC3) && (next & 0xC0) == 0x80) {
+      out.push_back(static_cast<char>(((b & 0x03) << 6) | (next & 0x3F)));
+      ++i;
+      continue;
+    }
+    return text;
+  }
+  return out;
+}
+
 // Words split at blanks, '=' a word of its own, "..." one word, '#' outside
 // quotes the end of the line. A \" inside quotes is a quote; the other
 // escapes are unescape()'s.
@@ -56,7 +78,7 @@ std::vector<Token> tokenize(std::string_view line, std::string* source) {
         raw.push_back(line[i]);
       }
       ++i;
-      tokens.push_back({unescape(raw), true});
+      tokens.push_back({unescape(to_latin1(raw)), true});
     } else {
       const std::size_t start = i;
       while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' &&
@@ -71,7 +93,18 @@ std::vector<Token> tokenize(std::string_view line, std::string* source) {
     code.remove_suffix(1);
   }
   while (!code.empty() && (code.front() == ' ' || code.front() == '\t')) code.remove_prefix(1);
-  *source = std::string(code);
+  // Control bytes shown as \xHH: the report quotes the line to a terminal.
+  source->clear();
+  for (const char ch : code) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 0x20 || b == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", b);
+      *source += escape;
+    } else {
+      source->push_back(ch);
+    }
+  }
   return tokens;
 }
 
@@ -227,6 +260,7 @@ Scenario parse_scenario(std::string_view text, const std::string& name) {
   std::size_t error_count = 0;
   bool named_a_time = false;
   int number = 0;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a UTF-8 byte order mark
   while (!text.empty()) {
     const auto newline = text.find('\n');
     const std::string_view line = text.substr(0, newline);

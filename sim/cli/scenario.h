@@ -15,7 +15,8 @@
 //
 // "at T" holds at board time T exactly; "by T" at some time up to T. Times
 // and lengths are written as on the command line (1.5s, 200ms, 50us, 2);
-// text between quotes takes the escapes \n \r \t \\ \" \xHH (Latin-1 bytes).
+// text between quotes takes the escapes \n \r \t \\ \" \xHH, and is Latin-1,
+// as the firmware's, or UTF-8 of Latin-1 characters (turned into Latin-1).
 #ifndef SIM_CLI_SCENARIO_H
 #define SIM_CLI_SCENARIO_H
 

@@ -263,18 +263,20 @@ INSTANTIATE_TEST_SUITE_P(
             "expect at 1ms uart0 contains \"hola\\n\"\n"
             "expect by 10ms uart0 contains \"eco: uno\"\n",
             0, {"scenario: 2 of 2 expectations passed\n"}},
+        // Written as an editor saves UTF-8: a byte order mark, "ó" in two bytes.
         ScenarioCase{"AnErrorStopEndsTheRunWithItsReportOnTheLcd", &kParada,
-            "at 0.1s press P2.10\n"
+            "\xEF\xBB\xBF" "at 0.1s press P2.10\n"
             "expect at 0.05s led 1 off\n"
             "expect at 0.5s lcd shows \"Mensaje: Puerto no valido.\"\n"
-            "expect no error stop\n",
+            "expect no error stop\n"
+            "expect at 0.5s lcd shows \"Funci\xC3\xB3n: gpio_ajustar_dir\"\n",
             1,
             {"PASS  {}:2  expect at 0.05s led 1 off\n",
              "PASS  {}:3  expect at 0.5s lcd shows \"Mensaje: Puerto no valido.\"  (judged where "
              "the run ended)\n",
              "FAIL  {}:4  expect no error stop  -- seen: error stop at 0.100000 s in "
              "gpio_ajustar_dir (entradas_salidas.cpp:21): Puerto no valido.\n",
-             "end: error stop at 0.100000 s", "scenario: 2 of 3 expectations passed\n"}},
+             "PASS  {}:5", "end: error stop at 0.100000 s", "scenario: 3 of 4 expectations passed\n"}},
         ScenarioCase{"AFaultIsReported", &kFallos,
             "at 0.01s pin P2.10 = 0\n"
             "expect at 1s lcd shows \"x\"\n"
