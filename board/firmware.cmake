@@ -68,3 +68,9 @@ fw_imagen(NAME pruebas_firmware
   SOURCES ${LAB_ROOT}/board/pruebas_firmware.cpp KEEP_ALL)
 # Its own source only brings up the LCD and the LEDs, then sleeps.
 target_link_libraries(pruebas_firmware PRIVATE capa_servicios capa_chip)
+
+# A driver's error stop on demand (P2.10 low), for the simulator's command
+# line and its scenarios.
+fw_imagen(NAME parada_error OBJECTS arranque entradas_salidas
+  SOURCES ${LAB_ROOT}/board/parada_error.cpp)
+target_link_libraries(parada_error PRIVATE capa_drivers capa_servicios capa_chip)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@
 #include "sim/api/simulador.h"
 #include "sim/api/vcd_writer.h"
 #include "sim/cli/options.h"
+#include "sim/cli/scenario.h"
+#include "sim/cli/scenario_run.h"
 #include "sim/core/elf_image.h"
 #include "sim/web/live_board.h"
 #include "sim/web/server.h"
@@ -291,6 +294,8 @@ int run(const CommandLine& c) {
     std::fwrite(bytes.data(), 1, bytes.size(), handle == 2 ? stderr : stdout);
   };
   if (c.gdb) return run_with_debugger(c, options);
+  // The screenshot of an error stop shows its report, as the board does.
+  options.error_stop_draws = true;
   if (c.web) return run_live(c, options);
   sim::Simulador board(c.image, options);
   for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
@@ -385,6 +390,52 @@ int run(const CommandLine& c) {
   return outputs_written ? status : kOutputFailed;
 }
 
+// --- scenario ---
+// The steps of the scenario (and any inputs of the command line) on a board
+// whose error stop draws its report; each expectation with PASS or FAIL, how
+// the run ended, and the tally. The status is the expectations': 0 or 1.
+int run_scenario_file(const CommandLine& c, const sim::cli::Scenario& scenario) {
+  sim::Options options;
+  options.fail_on_unmodelled = c.strict;
+  options.idle_skipping = c.idle_skipping;
+  options.semihosting = c.semihosting;
+  options.semihosting_output = [](int, std::string_view bytes) {
+    std::fflush(stdout);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  };
+  options.error_stop_draws = true;
+  sim::Simulador board(c.image, options);
+  for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
+  for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
+  for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+  const std::string& name = *c.scenario;
+  std::printf("scenario %s: %zu expectation%s, run to %.6f s\n", name.c_str(),
+              scenario.expectations.size(), scenario.expectations.size() == 1 ? "" : "s",
+              scenario.end);
+  const sim::cli::ScenarioReport report = sim::cli::run_scenario(board, scenario);
+  for (const sim::cli::Outcome& o : report.outcomes) {
+    std::printf("%s\n", sim::cli::describe(o, name).c_str());
+  }
+  report_end(board, report.result);
+  const std::size_t passed = report.passed();
+  std::printf("scenario: %zu of %zu expectations passed\n", passed, report.outcomes.size());
+  if (c.screenshot) {
+    try {
+      if (board.screenshot(*c.screenshot)) {
+        std::printf("screenshot: %s\n", c.screenshot->c_str());
+      } else {
+        std::printf("screenshot: none, the LCD is off\n");
+      }
+    } catch (const std::runtime_error& e) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
+      return kOutputFailed;
+    }
+  }
+  return passed == report.outcomes.size() ? 0 : 1;
+}
+// --- end scenario ---
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -399,9 +450,21 @@ int main(int argc, char** argv) {
     std::fputs(sim::cli::usage(), stdout);
     return host::finish_output(0, "lpc4088-sim", kOutputFailed);
   }
+  // --- scenario ---
+  // Read and checked before the image: a bad line runs nothing.
+  std::optional<sim::cli::Scenario> scenario;
+  if (c.scenario) {
+    try {
+      scenario = sim::cli::read_scenario(*c.scenario);
+    } catch (const sim::cli::ScenarioError& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return kBadCommandLine;
+    }
+  }
+  // --- end scenario ---
   int status = 0;
   try {
-    status = run(c);
+    status = scenario ? run_scenario_file(c, *scenario) : run(c);
   } catch (const sim::ImageError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());

@@ -1,6 +1,7 @@
 #include "sim/cli/options.h"
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -10,7 +11,6 @@
 namespace sim::cli {
 namespace {
 
-constexpr double kPressHold = 0.05;     // seconds a --press holds the pin low
 constexpr double kAdcInputMax = 3.3;    // volts: the converter's reference
 constexpr unsigned kAdcChannels = 8;
 
@@ -20,25 +20,18 @@ std::pair<std::string, std::string> split(const std::string& text, char at) {
   return {text.substr(0, i), text.substr(i + 1)};
 }
 
-double parse_volts(const std::string& text) {
-  std::string_view number = text;
-  if (!number.empty() && (number.back() == 'V' || number.back() == 'v')) number.remove_suffix(1);
-  const auto v = host::parse_real(number);
-  if (!v) throw std::invalid_argument("not volts: " + text);
-  if (*v < 0 || *v > kAdcInputMax) {
-    throw std::invalid_argument("--adc: " + text +
-                                " is outside the converter's input range, 0 to 3.3 V");
-  }
-  return *v;
-}
-
-unsigned parse_channel(const std::string& text) {
-  const auto ch = host::parse_unsigned(text, kAdcChannels - 1);
-  if (!ch) throw std::invalid_argument("--adc wants CHANNEL=VOLTS, channel 0..7, not " + text);
-  return static_cast<unsigned>(*ch);
-}
-
 double parse_time(const std::string& text) { return text.empty() ? 0 : parse_duration(text); }
+
+// "1.5s+0.7s" into the time and the hold (none without a '+'); a '+' right
+// after an exponent's 'e' belongs to the number.
+std::pair<std::string, std::optional<std::string>> split_hold(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+' && (i == 0 || (text[i - 1] != 'e' && text[i - 1] != 'E'))) {
+      return {text.substr(0, i), text.substr(i + 1)};
+    }
+  }
+  return {text, std::nullopt};
+}
 
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -96,6 +89,29 @@ std::optional<double> parse_speed(const std::string& text) {
   return *v;
 }
 
+double parse_volts(const std::string& text) {
+  std::string_view number = text;
+  if (!number.empty() && (number.back() == 'V' || number.back() == 'v')) number.remove_suffix(1);
+  const auto v = host::parse_real(number);
+  if (!v) throw std::invalid_argument("not volts: " + text);
+  if (*v < 0 || *v > kAdcInputMax) {
+    throw std::invalid_argument(text + " is outside the converter's input range, 0 to 3.3 V");
+  }
+  return *v;
+}
+
+unsigned parse_channel(const std::string& text) {
+  const auto ch = host::parse_unsigned(text, kAdcChannels - 1);
+  if (!ch) throw std::invalid_argument("wants an A/D channel 0..7, not " + text);
+  return static_cast<unsigned>(*ch);
+}
+
+double parse_press_hold(const std::string& text) {
+  const double hold = parse_duration(text);
+  if (hold <= 0) throw std::invalid_argument("a press holds its pin for more than 0 s, not " + text);
+  return hold;
+}
+
 double parse_duration(const std::string& text) {
   std::string_view t = text;
   double scale = 1;
@@ -148,10 +164,12 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.speed = parse_speed(value());
       c.speed_given = true;
     } else if (a == "--press") {
-      const auto [pin, at] = split(value(), '@');
+      const auto [pin, when] = split(value(), '@');
+      const auto [at, hold] = split_hold(when);
       const double t = parse_time(at);
+      const double h = hold ? parse_press_hold(*hold) : kDefaultPressHold;
       c.pins.push_back({Pin::parse(pin), false, t});
-      c.pins.push_back({Pin::parse(pin), true, t + kPressHold});
+      c.pins.push_back({Pin::parse(pin), true, t + h});
     } else if (a == "--pin") {
       const auto [assignment, at] = split(value(), '@');
       const auto [pin, level] = split(assignment, '=');
@@ -182,6 +200,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       c.semihosting = true;
     } else if (a == "--no-idle-skip") {
       c.idle_skipping = false;
+      // --- scenario ---
+    } else if (a == "--scenario") {
+      c.scenario = value();
+      // --- end scenario ---
     } else if (!a.empty() && a[0] == '-') {
       throw std::invalid_argument("unknown option " + a);
     } else if (c.image.empty()) {
@@ -193,23 +215,36 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   if (c.image.empty() && !c.help) throw std::invalid_argument("no image given");
   if (c.web && c.gdb) throw std::invalid_argument("--web and --gdb cannot be used together");
   if (c.speed_given && !c.web) throw std::invalid_argument("--speed paces a live board: give --web too");
+  // --- scenario ---
+  // The scenario sets the run's length and has a report of its own.
+  if (c.scenario) {
+    const std::pair<bool, const char*> others[] = {{c.duration_given, "--for"},
+                                                   {c.gdb.has_value(), "--gdb"},
+                                                   {c.uart0_file.has_value(), "--uart0"},
+                                                   {c.trace, "--trace"}};
+    for (const auto& [given, name] : others) {
+      if (given) throw std::invalid_argument(std::string("--scenario does not go with ") + name);
+    }
+  }
+  // --- end scenario ---
   return c;
 }
 
 static_assert(kMaxBoardSeconds == 1e6, "the usage text states the longest run");
 
 const char* usage() {
-  return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s] [--pin P2.22=0@0.2s]\n"
+  return "usage: lpc4088-sim IMAGE.elf [--for 3s] [--press P2.27@1.5s[+0.1s]] [--pin P2.22=0@0.2s]\n"
          "                   [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]\n"
          "                   [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict]\n"
          "                   [--no-idle-skip] [--semihosting] [--gdb [HOST:]PORT]\n"
          "                   [--vcd FILE] [--web [HOST:]PORT [--speed X|max]]\n"
+         "       lpc4088-sim IMAGE.elf --scenario FILE [--screenshot out.png] [--press ...]\n"
          "       lpc4088-sim --help\n"
          "Runs a firmware image on the simulated LPC4088 board for the given board time\n"
          "(1 s unless --for says otherwise), printing output pin changes, the lines of\n"
          "text UART0 sent and how the run ended. Times are seconds, or end in s, ms or\n"
          "us; at most 1000000 s.\n"
-         "  --press P@t      pulls input pin P low at time t for 50 ms\n"
+         "  --press P@t[+h]  pulls input pin P low at time t for h (50 ms unless given)\n"
          "  --pin P=L@t      drives input pin P to level L (0 or 1) from time t\n"
          "  --adc C=V@t      A/D channel C (0..7) sees V volts (0 to 3.3) from time t\n"
          "  --screenshot F   writes the LCD as a PNG file at the end\n"
@@ -237,6 +272,16 @@ const char* usage() {
          "  --semihosting    serves the firmware's semihosting calls (BKPT 0xAB) as a\n"
          "                   debug probe would: its output goes to standard output and\n"
          "                   error as raw bytes, and its exit ends the run\n"
+         "  --scenario F     runs the steps of scenario file F to the last time it names\n"
+         "                   and prints each expectation with PASS or FAIL; an error\n"
+         "                   stop runs on until it has drawn its report on the LCD.\n"
+         "                   Lines (# comments, times as above, TEXT in double quotes):\n"
+         "                     at T press P [for H] | at T pin P = L | at T adc C = V\n"
+         "                     at T uart0 \"TEXT\"\n"
+         "                     expect at|by T led N on|off | expect at|by T pin P = L\n"
+         "                     expect at T lcd shows \"TEXT\"\n"
+         "                     expect at|by T uart0 contains \"TEXT\"\n"
+         "                     expect no error stop | expect no fault\n"
          "Exit status:\n"
          "   0  the run reached its time (running, asleep, or parked in thread mode)\n"
          "   N  with --semihosting, when the firmware exits: the status it gave (0-255)\n"
@@ -248,7 +293,14 @@ const char* usage() {
          "  70  the simulation cannot go on (--strict met a firmware error or an\n"
          "      unmodelled register, or the CPU emulator failed)\n"
          "  74  the report, the screenshot, the --uart0 or the --vcd file could not be\n"
-         "      written\n";
+         "      written\n"
+"With --scenario the exit status says how the expectations went (the report\n"
+         "still says how the run ended):\n"
+         "   0  every expectation passed\n"
+         "   1  an expectation failed\n"
+         "  64  also: the scenario file is missing or has a bad line (FILE:LINE: why);\n"
+         "      nothing ran\n"
+         "  65, 70, 74 as above\n";
 }
 
 }  // namespace sim::cli

@@ -3,6 +3,7 @@
 //               [--adc 0=1.65V[@t]] [--screenshot out.png] [--trace]
 //               [--uart0 FILE|-] [--uart0-input TEXT@t] [--strict] [--no-idle-skip]
 //               [--vcd FILE]
+//   lpc4088-sim IMAGE.elf --scenario FILE [--screenshot out.png] [...]
 #ifndef SIM_CLI_OPTIONS_H
 #define SIM_CLI_OPTIONS_H
 
@@ -52,6 +53,9 @@ struct CommandLine {
   bool idle_skipping = true;
   bool help = false;
   bool semihosting = false;
+  // --- scenario ---
+  std::optional<std::string> scenario;  // a scenario file to run and judge
+  // --- end scenario ---
 };
 
 // "2", "0.5x", "max" (nothing): a pace from 0.01 to 100 times real time.
@@ -59,6 +63,19 @@ std::optional<double> parse_speed(const std::string& text);
 // "3s", "1.5 s", "200ms", "50us", or plain seconds: a finite, non-negative
 // time up to kMaxBoardSeconds; throws std::invalid_argument otherwise.
 double parse_duration(const std::string& text);
+
+// --- press length ---
+// How long a press holds its pin low when the press does not say.
+inline constexpr double kDefaultPressHold = 0.05;
+// A press's hold: a duration above 0 (a press of no length is no press);
+// throws std::invalid_argument otherwise.
+double parse_press_hold(const std::string& text);
+// --- end press length ---
+
+// "1.65V" or "1.65": volts within the converter's input range, 0 to 3.3 V.
+double parse_volts(const std::string& text);
+// An A/D channel number, 0 to 7.
+unsigned parse_channel(const std::string& text);
 // TEXT with the escapes \n \r \t \\ and \xHH replaced by their bytes; throws
 // std::invalid_argument on any other backslash.
 std::string unescape(const std::string& text);

@@ -332,7 +332,10 @@ RunResult Board::run_from_here(const std::function<bool()>* condition, std::uint
       result.reason = StopReason::Condition;
       break;
     default:
-      result.reason = StopReason::TimeReached;
+      // An error stop whose routine never parked (interrupts left on) still
+      // ended the firmware's work.
+      result.reason = error_stop_drawing_ && stop_ == Stop::Time ? StopReason::ErrorStop
+                                                                 : StopReason::TimeReached;
       break;
   }
   return result;
@@ -414,8 +417,13 @@ void Board::on_block(std::uint32_t address, std::uint32_t size) {
   }
   if (calling_ && address == kCallReturn.base) return stop_at(address, Stop::CallReturned);
   if (address == error_stop_address_ && error_stop_address_ != 0) {
-    capture_error_stop();
-    return stop_at(address, Stop::ErrorStop);
+    if (!options_.error_stop_draws || calling_) {
+      capture_error_stop();
+      return stop_at(address, Stop::ErrorStop);
+    }
+    // The report is the first call's, should drawing it fail a check again.
+    if (!error_stop_drawing_) capture_error_stop();
+    error_stop_drawing_ = true;
   }
   if (address == stop_address_) return stop_at(address, Stop::Condition);
   if (address - kFlash.base >= kFlash.size && scan_block(address, size)) return;
@@ -584,6 +592,8 @@ void Board::on_idle_loop(std::uint32_t address) {
   const bool for_good = !future_events() ||
                         (!nvic_.any_irq_could_preempt(priority) && watch_.last_pass_read_nothing());
   if (for_good) parking_ = make_parking(address);
+  // An error stop that drew its report ends where it parks, handler or not.
+  if (for_good && error_stop_drawing_) return stop_at(address, Stop::ErrorStop);
   // A handler that never returns is where the firmware ends; a thread-mode
   // loop is still the application, waiting for inputs that may never come.
   if (for_good && e != 0) {

@@ -260,6 +260,7 @@ class Board final : private IrqLines, private LoopWatch::Probe {
   std::uint32_t stop_address_ = 0;
   std::optional<std::uint32_t> resume_at_;
   std::uint32_t error_stop_address_ = 0;
+  bool error_stop_drawing_ = false;  // Options::error_stop_draws: entered, runs on
   std::optional<std::string> unmodelled_failure_;
   std::uint32_t invalid_address_ = 0;
   bool reset_failed_ = false;

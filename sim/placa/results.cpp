@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cctype>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -28,6 +29,13 @@ Pin Pin::parse(const std::string& text) {
   const auto bit = port ? host::parse_unsigned(t.substr(dot + 1), 31) : std::nullopt;
   if (!port || !bit) throw std::invalid_argument("not a pin: " + text);
   return Pin{static_cast<unsigned>(*port), static_cast<unsigned>(*bit)};
+}
+
+Pin Pin::led(unsigned number) {
+  if (number < 1 || number > std::size(kLeds)) {
+    throw std::invalid_argument("the board's LEDs are 1 to 4, not " + std::to_string(number));
+  }
+  return kLeds[number - 1].pin;
 }
 
 std::string Pin::name() const { return "P" + std::to_string(port) + "." + std::to_string(bit); }

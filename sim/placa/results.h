@@ -25,6 +25,9 @@ struct Pin {
   // "LED1".."LED4" for the board's LED pins, else name().
   std::string label() const;
   bool operator==(const Pin&) const = default;
+  // The pin of the board's LED `number` (1..4, lit by a high output level);
+  // throws std::invalid_argument for any other number.
+  static Pin led(unsigned number);
 };
 
 // One change of an output pin's level, as the firmware drove it.
@@ -165,6 +168,11 @@ struct Options {
   // A debugger is attached: a BKPT (other than a served semihosting call)
   // halts the run with StopReason::Breakpoint instead of raising a fault.
   bool debugger_attached = false;
+  // An error stop lets parar_con_error run until it parks (its report drawn
+  // on the LCD, as the board shows it) instead of stopping at the call; the
+  // run still ends as StopReason::ErrorStop, with error_stop() as captured at
+  // the call. Calls made with call() always stop at the call.
+  bool error_stop_draws = false;
 };
 
 }  // namespace sim
