@@ -290,7 +290,7 @@ struct CasoLimpiar {
   const char* mensaje;  // nullptr: acknowledged
 };
 
-void PrintTo(const CasoLimpiar& caso, std::ostream* os) { *os << "match " << caso.match; }
+void PrintTo(const CasoLimpiar& caso, std::ostream* os) { *os << "match" << caso.match; }
 
 std::string nombre_caso(const testing::TestParamInfo<CasoLimpiar>& caso) {
   return "Match" + std::to_string(caso.param.match);
