@@ -296,15 +296,16 @@ std::string nombre_caso(const testing::TestParamInfo<CasoLimpiar>& caso) {
   return "Match" + std::to_string(caso.param.match);
 }
 
-class TemporizadorLimpiar : public Temporizador, public ::testing::WithParamInterface<CasoLimpiar> {
-};
+class TemporizadorLimpiar : public Temporizador,
+                            public ::testing::WithParamInterface<CasoLimpiar> {};
 
 TEST_P(TemporizadorLimpiar, AcknowledgesOnlyTheGivenMatch) {
   const CasoLimpiar& caso = GetParam();
   registro(kT2.ir()) = 0x3F;
   if (caso.mensaje != nullptr) {
-    const ErrorStop parada = perifericos::sin_acceso(
-        [&] { return expect_error_stop([&] { timer_limpiar_interrupcion(LPC_TIM2, caso.match); }); });
+    const ErrorStop parada = perifericos::sin_acceso([&] {
+      return expect_error_stop([&] { timer_limpiar_interrupcion(LPC_TIM2, caso.match); });
+    });
     EXPECT_EQ(parada.function, "timer_limpiar_interrupcion");
     EXPECT_EQ(parada.message, caso.mensaje);
     return;

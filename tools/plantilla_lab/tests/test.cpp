@@ -37,14 +37,20 @@ class @CLASE@ : public testing::Test {
 };
 
 TEST_F(@CLASE@, Led1ChangesAtEveryHalfSecond) {
-  comprobar({{0.3, false, false}, {0.7, true, false}, {1.2, false, false},
-             {1.7, true, false}, {2.2, false, false}});
+  comprobar({{0.3, false, false},
+             {0.7, true, false},
+             {1.2, false, false},
+             {1.7, true, false},
+             {2.2, false, false}});
 }
 
 TEST_F(@CLASE@, Led2IsLitWhileTheButtonIsHeld) {
   placa.press(kBoton, 0.8, 0.6);
-  comprobar({{0.7, true, false}, {0.9, true, true}, {1.2, false, true},
-             {1.35, false, true}, {1.5, false, false}});
+  comprobar({{0.7, true, false},
+             {0.9, true, true},
+             {1.2, false, true},
+             {1.35, false, true},
+             {1.5, false, false}});
 }
 
 }  // namespace
