@@ -44,10 +44,12 @@ function(lab_object_module)
     VERBATIM)
 endfunction()
 
-# A GoogleTest program registered with CTest, one test per case.
-# Usage: lab_test(NAME name SOURCES ... [LIBS ...] [I386])
+# A GoogleTest program registered with CTest, one test per case, labelled
+# unit and any LABELS given; TIMEOUT (seconds) for cases that need longer than
+# the preset's.
+# Usage: lab_test(NAME name SOURCES ... [LIBS ...] [I386] [LABELS ...] [TIMEOUT s])
 function(lab_test)
-  cmake_parse_arguments(T "I386" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "I386" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   lab_warnings(${T_NAME})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${LAB_TESTS_DIR})
@@ -62,6 +64,19 @@ function(lab_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
   endif()
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+  # The discovered cases get their list-valued labels afterwards, from a file
+  # CTest reads after the discovery's own: the discovery's PROPERTIES would
+  # flatten "unit;lento" into separate arguments.
+  if(T_LABELS OR T_TIMEOUT)
+    set(propiedades "LABELS \"unit;${T_LABELS}\"")
+    if(T_TIMEOUT)
+      string(APPEND propiedades " TIMEOUT ${T_TIMEOUT}")
+    endif()
+    set(extra ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_propiedades.cmake)
+    file(WRITE ${extra} "if(${T_NAME}_TESTS)\n"
+      "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ${propiedades})\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${extra})
+  endif()
 endfunction()
 
 # A Google Benchmark program; `./lab bench` runs every one of them.

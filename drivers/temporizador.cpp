@@ -7,6 +7,7 @@
 namespace {
 
 constexpr uint32_t kIrMatch0 = 1u << 0;
+constexpr uint32_t kMatchesPorTimer = 4u;
 constexpr uint32_t kTcrParar = 0u;
 constexpr uint32_t kTcrContar = 1u;
 constexpr uint32_t kMcrNada = 0u;
@@ -155,6 +156,15 @@ void timer_esperar_fin_ciclo(LPC_TIM_TypeDef* timer_regs) {
 
   esperar_match0(timer_regs);
   timer_regs->IR = kIrMatch0;
+}
+
+// IR flags clear by writing 1 and ignore 0, so a whole write of one bit
+// leaves the other matches and the captures pending.
+void timer_limpiar_interrupcion(LPC_TIM_TypeDef* timer_regs, uint32_t match) {
+  ASSERT(es_timer(timer_regs), kTimerIncorrecto);
+  ASSERT(match < kMatchesPorTimer, "match incorrecto");
+
+  timer_regs->IR = kIrMatch0 << match;
 }
 
 void timer_iniciar_conteo_ms(LPC_TIM_TypeDef* timer_regs) {

@@ -31,6 +31,11 @@ void timer_iniciar_ciclos_us(LPC_TIM_TypeDef* timer_regs, uint32_t periodo_en_us
 // Waits for the end of the current cycle and clears its flag.
 void timer_esperar_fin_ciclo(LPC_TIM_TypeDef* timer_regs);
 
+// Acknowledges the interrupt of match register `match` (0 to 3; the cycles
+// use 0): clears that flag alone, the others stay pending. A handler calls it
+// first, or the interrupt is taken again as soon as the handler returns.
+void timer_limpiar_interrupcion(LPC_TIM_TypeDef* timer_regs, uint32_t match);
+
 // Free-running counts of milliseconds or microseconds, read with timer_leer.
 void timer_iniciar_conteo_ms(LPC_TIM_TypeDef* timer_regs);
 void timer_iniciar_conteo_us(LPC_TIM_TypeDef* timer_regs);

@@ -87,6 +87,7 @@ TEST_F(Temporizador, EveryOperationChecksTheHandleFirst) {
       {"timer_iniciar_conteo_ms", [](LPC_TIM_TypeDef* t) { timer_iniciar_conteo_ms(t); }},
       {"timer_iniciar_conteo_us", [](LPC_TIM_TypeDef* t) { timer_iniciar_conteo_us(t); }},
       {"timer_leer", [](LPC_TIM_TypeDef* t) { timer_leer(t); }},
+      {"timer_limpiar_interrupcion", [](LPC_TIM_TypeDef* t) { timer_limpiar_interrupcion(t, 9); }},
   };
   PeripheralClock = 0;  // would fail the clock checks too
   for (const auto& [funcion, operacion] : operaciones) {
@@ -280,5 +281,45 @@ TEST_F(Temporizador, EndOfCycleClearsTheMatchFlagWithAWholeWrite) {
   timer_esperar_fin_ciclo(LPC_TIM0);
   EXPECT_EQ(perifericos::cambios(antes), (Cambios{{kT0.ir(), 1}}));
 }
+
+// The match number: 0 to 3 acknowledge their own flag with a whole write of
+// that bit, so the other flags pending (0x3F: four matches, two captures) stay
+// pending; anything else stops before touching the timer.
+struct CasoLimpiar {
+  uint32_t match;
+  const char* mensaje;  // nullptr: acknowledged
+};
+
+void PrintTo(const CasoLimpiar& caso, std::ostream* os) { *os << "match" << caso.match; }
+
+std::string nombre_caso(const testing::TestParamInfo<CasoLimpiar>& caso) {
+  return "Match" + std::to_string(caso.param.match);
+}
+
+class TemporizadorLimpiar : public Temporizador,
+                            public ::testing::WithParamInterface<CasoLimpiar> {};
+
+TEST_P(TemporizadorLimpiar, AcknowledgesOnlyTheGivenMatch) {
+  const CasoLimpiar& caso = GetParam();
+  registro(kT2.ir()) = 0x3F;
+  if (caso.mensaje != nullptr) {
+    const ErrorStop parada = perifericos::sin_acceso([&] {
+      return expect_error_stop([&] { timer_limpiar_interrupcion(LPC_TIM2, caso.match); });
+    });
+    EXPECT_EQ(parada.function, "timer_limpiar_interrupcion");
+    EXPECT_EQ(parada.message, caso.mensaje);
+    return;
+  }
+  const auto antes = perifericos::foto();
+  timer_limpiar_interrupcion(LPC_TIM2, caso.match);
+  EXPECT_EQ(perifericos::cambios(antes), (Cambios{{kT2.ir(), 1u << caso.match}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Matches, TemporizadorLimpiar,
+                         ::testing::Values(CasoLimpiar{0, nullptr}, CasoLimpiar{1, nullptr},
+                                           CasoLimpiar{3, nullptr},
+                                           CasoLimpiar{4, "match incorrecto"},
+                                           CasoLimpiar{0xFFFFFFFF, "match incorrecto"}),
+                         nombre_caso);
 
 }  // namespace
