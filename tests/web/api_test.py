@@ -24,9 +24,9 @@ ARGS = None
 class LiveBoard:
     """lpc4088-sim --web on a free port, ended with SIGTERM."""
 
-    def __init__(self, *extra):
+    def __init__(self, *extra, image=None):
         self.proc = subprocess.Popen(
-            [ARGS.sim, ARGS.image, "--web", "127.0.0.1:0", *extra],
+            [ARGS.sim, image or ARGS.image, "--web", "127.0.0.1:0", *extra],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.proc.stderr.readline()
         m = re.match(r"web: http://127\.0\.0\.1:(\d+)/", line)
@@ -219,6 +219,16 @@ class Lifetime(unittest.TestCase):
         out, _ = board.proc.communicate(timeout=30)
         self.assertEqual(board.proc.returncode, 0)
         self.assertIn("board time 0.500000 s", out)
+
+    def test_an_error_stop_shows_its_message_and_ends_with_its_status(self):
+        image = os.path.join(os.path.dirname(ARGS.image), "parada_error.elf")
+        board = LiveBoard(image=image)
+        board.post("/api/input", {"pin": "P2.10", "press": True})
+        s = board.wait_for(lambda s: s["run"]["state"] == "error stop", "the error stop")
+        self.assertIn("Puerto no valido.", s["run"]["message"])
+        self.assertFalse(s["running"])
+        status, out, _ = board.end()
+        self.assertEqual(status, 1, out)
 
     def test_a_taken_port_is_a_clear_error(self):
         holder = socket.socket()

@@ -99,6 +99,8 @@ struct BadControls {
   const char* says;
 };
 
+void PrintTo(const BadControls& b, std::ostream* os) { *os << b.says; }
+
 class ControlsTest : public ::testing::TestWithParam<BadControls> {};
 
 TEST_P(ControlsTest, RefusesWithTheLine) {
