@@ -1,5 +1,7 @@
 #include "sim/lpc4088/lcd.h"
 
+#include <bit>
+
 #include "board/chip/lpc4088_lcd.h"
 
 namespace sim {
@@ -44,13 +46,20 @@ bool Lcd::enabled() const {
 
 std::optional<Frame> Lcd::capture() const {
   Frame frame;
-  const std::size_t bytes = frame.pixels.size() * sizeof(std::uint16_t);
-  std::vector<std::uint8_t> raw(bytes);
-  if (!memory_.read_memory(frame_address(), raw.data(), bytes)) return std::nullopt;
-  for (std::size_t i = 0; i < frame.pixels.size(); ++i) {
-    frame.pixels[i] = static_cast<std::uint16_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
-  }
+  if (!capture(frame)) return std::nullopt;
   return frame;
+}
+
+bool Lcd::capture(Frame& frame) const {
+  // Straight into the pixels: a live board looks 60 times a second, and a
+  // fresh buffer each time costs more than the look.
+  auto* bytes = reinterpret_cast<std::uint8_t*>(frame.pixels.data());
+  const std::size_t size = frame.pixels.size() * sizeof(std::uint16_t);
+  if (!memory_.read_memory(frame_address(), bytes, size)) return false;
+  if constexpr (std::endian::native == std::endian::big) {
+    for (std::uint16_t& p : frame.pixels) p = static_cast<std::uint16_t>((p >> 8) | (p << 8));
+  }
+  return true;
 }
 
 }  // namespace sim

@@ -49,6 +49,8 @@ class Lcd final : public Peripheral {
   bool enabled() const;
   // The frame at UPBASE, or nothing when that memory is not mapped.
   std::optional<Frame> capture() const;
+  // The same into a frame the caller keeps; false when not mapped.
+  bool capture(Frame& frame) const;
   std::uint32_t reg(std::uint32_t offset) const { return regs_[offset / 4]; }
 
  private:

@@ -198,6 +198,7 @@ void Lpc4088Peripherals::set_adc_voltage(unsigned channel, double volts) {
 std::uint32_t Lpc4088Peripherals::lcd_frame_address() const { return model<Lcd>().frame_address(); }
 bool Lpc4088Peripherals::lcd_enabled() const { return model<Lcd>().enabled(); }
 std::optional<Frame> Lpc4088Peripherals::lcd_frame() const { return model<Lcd>().capture(); }
+bool Lpc4088Peripherals::lcd_frame(Frame& into) const { return model<Lcd>().capture(into); }
 
 void Lpc4088Peripherals::fail_on_unmodelled(std::function<void(const RecordedAccess&)> handler) {
   log_.set_failure_handler(std::move(handler));

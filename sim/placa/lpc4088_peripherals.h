@@ -92,6 +92,7 @@ class Lpc4088Peripherals {
   std::uint32_t lcd_frame_address() const;
   bool lcd_enabled() const;
   std::optional<Frame> lcd_frame() const;
+  bool lcd_frame(Frame& into) const;
 
   // The record every model and window writes to (and the interrupt
   // controller, which the core owns). With a handler set, it is called on

@@ -251,20 +251,19 @@ Status LiveBoard::make_status() const {
 
 void LiveBoard::publish_lcd() {
   Board& b = board_->board();
-  const std::optional<Frame> now = b.peripherals().lcd_enabled() ? b.peripherals().lcd_frame()
-                                                                 : std::nullopt;
+  const bool on = b.peripherals().lcd_enabled() && b.peripherals().lcd_frame(scratch_);
   LcdUpdate u;
   {
     std::lock_guard lock(mutex_);
-    if (!now) {
+    if (!on) {
       if (!frame_ && last_lcd_wall_ >= 0) return;
       frame_.reset();
     } else {
       const unsigned w = Frame::kWidth;
       unsigned first = Frame::kHeight, last = 0;
       for (unsigned y = 0; y < Frame::kHeight; ++y) {
-        const bool same = frame_ && std::equal(now->pixels.begin() + y * w,
-                                               now->pixels.begin() + (y + 1) * w,
+        const bool same = frame_ && std::equal(scratch_.pixels.begin() + y * w,
+                                               scratch_.pixels.begin() + (y + 1) * w,
                                                frame_->pixels.begin() + y * w);
         if (!same) {
           first = std::min(first, y);
@@ -276,8 +275,12 @@ void LiveBoard::publish_lcd() {
       u.on = true;
       u.first_row = first;
       u.rows = last - first + 1;
-      u.pixels.assign(now->pixels.begin() + first * w, now->pixels.begin() + (last + 1) * w);
-      frame_ = now;
+      u.pixels.assign(scratch_.pixels.begin() + first * w, scratch_.pixels.begin() + (last + 1) * w);
+      if (frame_) {
+        frame_->pixels = scratch_.pixels;  // into the storage it has
+      } else {
+        frame_ = scratch_;
+      }
     }
   }
   if (listener_) listener_->on_lcd(u);

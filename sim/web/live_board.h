@@ -160,6 +160,7 @@ class LiveBoard {
   };
   std::deque<Sample> samples_;  // for the measured speed
   double chunk_ = 0.01;         // board seconds per slice at full speed
+  Frame scratch_;               // the LCD as last looked at
 };
 
 }  // namespace sim::web
