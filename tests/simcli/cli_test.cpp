@@ -125,6 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{{"--uart0-input", "abc"}, "TEXT@TIME"},
                       Refusal{{"--uart0-input", "abc@nan"}, "not a duration"},
                       Refusal{{"--vcd"}, "--vcd needs a value"},
+                      Refusal{{"--web", "127.0.0.1:70000"}, "--web wants [HOST:]PORT"},
+                      Refusal{{"--web", "3333", "--gdb", "3334"}, "cannot be used together"},
+                      Refusal{{"--web", "0", "--speed", "0"}, "0.01 to 100"},
+                      Refusal{{"--web", "0", "--speed", "1e400"}, "0.01 to 100"},
+                      Refusal{{"--speed", "2"}, "give --web too"},
                       Refusal{{"--bogus"}, "unknown option"}));
 
 // A copy of the clock image whose first loadable segment claims 4 GiB.
