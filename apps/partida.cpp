@@ -327,14 +327,14 @@ int main(void) {
 }
 
 void TIMER0_IRQHandler(void) {
-  LPC_TIM0->IR = 1;
+  timer_limpiar_interrupcion(LPC_TIM0, 0);
   if (estado == ESTADO_JUGANDO && !mover(0, 1)) {
     asentar();
   }
 }
 
 void TIMER1_IRQHandler(void) {
-  LPC_TIM1->IR = 1;
+  timer_limpiar_interrupcion(LPC_TIM1, 0);
   ++tics;
   if (destello != 0 && --destello == 0) {
     led_apagar(LED1);
