@@ -21,6 +21,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 import unittest
 import urllib.error
 import urllib.request
@@ -133,6 +134,23 @@ def pedir(url, cuerpo=None, cabeceras=None):
         return estado, None
 
 
+def abrir_navegador(clase):
+    """Headless chromium with a profile of its own, closed by the class's cleanups."""
+    perfil = tempfile.mkdtemp(prefix="navegador_test.")
+    clase.addClassCleanup(shutil.rmtree, perfil, ignore_errors=True)
+    opciones = webdriver.ChromeOptions()
+    opciones.binary_location = CHROMIUM
+    for a in ("--headless=new", "--window-size=1280,900", "--disable-gpu", "--disable-dev-shm-usage",
+              "--no-first-run", f"--user-data-dir={perfil}"):
+        opciones.add_argument(a)
+    if os.geteuid() == 0:
+        opciones.add_argument("--no-sandbox")  # chromium refuses to run as root with it
+    opciones.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    nav = webdriver.Chrome(service=Service(CHROMEDRIVER), options=opciones)
+    clase.addClassCleanup(nav.quit)
+    return nav
+
+
 class PaginaTest(unittest.TestCase):
     # Methods run in name order on one simulator: each leaves the clock running
     # at 1x, and the last one stops the simulator.
@@ -144,18 +162,7 @@ class PaginaTest(unittest.TestCase):
         cls.sim = Simulador(ARGS.sim, ARGS.image)
         cls.addClassCleanup(cls.guardar_registro_simulador)
         cls.addClassCleanup(cls.sim.terminar)
-        cls.perfil = tempfile.mkdtemp(prefix="navegador_test.")
-        cls.addClassCleanup(shutil.rmtree, cls.perfil, ignore_errors=True)
-        opciones = webdriver.ChromeOptions()
-        opciones.binary_location = CHROMIUM
-        for a in ("--headless=new", "--window-size=1280,900", "--disable-gpu", "--disable-dev-shm-usage",
-                  "--no-first-run", f"--user-data-dir={cls.perfil}"):
-            opciones.add_argument(a)
-        if os.geteuid() == 0:
-            opciones.add_argument("--no-sandbox")  # chromium refuses to run as root with it
-        opciones.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-        cls.nav = webdriver.Chrome(service=Service(CHROMEDRIVER), options=opciones)
-        cls.addClassCleanup(cls.nav.quit)
+        cls.nav = abrir_navegador(cls)
         cls.addClassCleanup(cls.guardar_navegador)
         cls.nav.set_script_timeout(ESPERA)
         cls.nav.get(cls.sim.url)
@@ -389,6 +396,86 @@ class PaginaTest(unittest.TestCase):
         self.assertEqual(self.sim.terminar(), 0)
         self.hasta(lambda: self.nav.find_element(By.ID, "conexion").text == "disconnected",
                    "the page did not say disconnected")
+
+
+# Times, in page time, a key going down and the first change of the LCD
+# canvas after it (looked at on every animation frame).
+JS_MEDIR_LCD = """
+const lienzo = document.getElementById('lcd');
+const ctx = lienzo.getContext('2d');
+const huella = () => {
+  const d = ctx.getImageData(0, 0, lienzo.width, lienzo.height).data;
+  let h = 2166136261;
+  for (let i = 0; i < d.length; i += 4) h = Math.imul(h ^ (d[i] << 16 | d[i + 1] << 8 | d[i + 2]), 16777619) >>> 0;
+  return h;
+};
+const antes = huella();
+window.medida = {pulsado: null, cambiado: null};
+document.addEventListener('keydown', () => { window.medida.pulsado = performance.now(); },
+                          {capture: true, once: true});
+const mirar = () => {
+  if (window.medida.pulsado !== null && huella() !== antes) {
+    window.medida.cambiado = performance.now();
+  } else {
+    requestAnimationFrame(mirar);
+  }
+};
+requestAnimationFrame(mirar);
+"""
+
+
+class JuegoTest(unittest.TestCase):
+    """The game image: its buttons carry the game's actions and keys, and a key
+    press reaches the firmware and comes back as changed LCD pixels."""
+
+    @classmethod
+    def setUpClass(cls):
+        imagen = os.path.join(os.path.dirname(ARGS.image), "juego.elf")
+        if not os.path.isfile(imagen):
+            raise unittest.SkipTest(f"no {imagen}")
+        cls.sim = Simulador(ARGS.sim, imagen)
+        cls.addClassCleanup(cls.sim.terminar)
+        cls.nav = abrir_navegador(cls)
+        cls.nav.set_script_timeout(ESPERA)
+        cls.nav.get(cls.sim.url)
+        WebDriverWait(cls.nav, ESPERA_ARRANQUE).until(
+            lambda n: n.find_elements(By.CSS_SELECTOR, '[data-pin="P2.15"]'),
+            "the page never showed the game's buttons")
+
+    def test_buttons_carry_the_games_actions(self):
+        etiquetas = {b.get_attribute("data-pin"): b.text for b in
+                     self.nav.find_elements(By.CSS_SELECTOR, "[data-pin]")}
+        for pin, accion in (("P2.21", "izquierda"), ("P2.23", "derecha"), ("P2.26", "girar"),
+                            ("P2.15", "soltar")):
+            self.assertIn(accion, etiquetas.get(pin, ""), etiquetas)
+
+    def test_press_to_pixel_latency(self):
+        # From the start screen a key starts a game and the LCD changes at
+        # once: the firmware's debouncing, the 60 Hz feed and the page's
+        # drawing are all in the figure.
+        muestras = []
+        for _ in range(5):
+            codigo, _ = pedir(self.sim.url + "api/control", json.dumps({"action": "reset"}).encode())
+            self.assertEqual(codigo, 200)
+            # The start screen is drawn in the first milliseconds of board
+            # time; half a second on, it has reached the page too.
+            WebDriverWait(self.nav, ESPERA, poll_frequency=0.05).until(
+                lambda n: pedir(self.sim.url + "api/state")[1]["time"] >= 0.5,
+                "board time never reached 0.5 s after the reset")
+            time.sleep(0.2)
+            self.nav.execute_script(JS_MEDIR_LCD)
+            ActionChains(self.nav).key_down(Keys.SPACE).pause(0.1).key_up(Keys.SPACE).perform()
+            WebDriverWait(self.nav, ESPERA, poll_frequency=0.05).until(
+                lambda n: n.execute_script("return window.medida.cambiado") is not None,
+                "the LCD never changed after the key")
+            m = self.nav.execute_script("return window.medida")
+            muestras.append(m["cambiado"] - m["pulsado"])
+        texto = (f"press-to-pixel latency (game start) over {len(muestras)} presses: median "
+                 f"{statistics.median(muestras):.1f} ms, min {min(muestras):.1f} ms, "
+                 f"max {max(muestras):.1f} ms")
+        print(f"\n{texto}", file=sys.stderr)
+        with open(os.path.join(ARGS.artifacts, "latencia_lcd.txt"), "w") as f:
+            f.write(texto + "\n")
 
 
 def main():

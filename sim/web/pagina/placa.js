@@ -192,7 +192,18 @@ function crearBoton({ pin, label, key }) {
     if (e.pointerType === "mouse" && e.button !== 0) return;
     e.preventDefault();  // no focus steal, no text selection, no touch emulated mouse
     try { b.setPointerCapture(e.pointerId); } catch { /* pointer already gone */ }
-    sujetar(pin, `puntero${e.pointerId}`);
+    const fuente = `puntero${e.pointerId}`;
+    sujetar(pin, fuente);
+    // The capture is not always granted (a pointer driven by automation, a
+    // browser that drops it): a release anywhere in the window still counts.
+    const fin = (f) => {
+      if (f.pointerId !== e.pointerId) return;
+      window.removeEventListener("pointerup", fin, true);
+      window.removeEventListener("pointercancel", fin, true);
+      soltar(pin, fuente);
+    };
+    window.addEventListener("pointerup", fin, true);
+    window.addEventListener("pointercancel", fin, true);
   });
   const suelta = (e) => soltar(pin, `puntero${e.pointerId}`);
   b.addEventListener("pointerup", suelta);
