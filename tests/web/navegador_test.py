@@ -489,6 +489,7 @@ def main():
     for nombre in ("sim", "image"):
         if not os.path.isfile(getattr(ARGS, nombre)):
             p.error(f"--{nombre}: {getattr(ARGS, nombre)} does not exist")
+    os.makedirs(ARGS.artifacts, exist_ok=True)
     unittest.main(argv=[sys.argv[0]] + resto, verbosity=2)
 
 
