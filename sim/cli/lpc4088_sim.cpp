@@ -147,6 +147,30 @@ class VcdOnFailure {
   int exceptions_ = std::uncaught_exceptions();
 };
 
+// The inputs the command line schedules, on any board.
+void apply_inputs(const CommandLine& c, sim::Simulador& board) {
+  for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
+  for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
+  for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+}
+
+// Prints "screenshot: FILE" (or that the LCD is off); false when it could
+// not be written, said on standard error.
+bool write_screenshot(const std::string& path, const sim::Simulador& board) {
+  try {
+    if (board.screenshot(path)) {
+      std::printf("screenshot: %s\n", path.c_str());
+    } else {
+      std::printf("screenshot: none, the LCD is off\n");
+    }
+    return true;
+  } catch (const std::runtime_error& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
+    return false;
+  }
+}
+
 int report_end(const sim::Simulador& board, const sim::RunResult& result) {
   switch (result.reason) {
     case sim::StopReason::ErrorStop: {
@@ -194,9 +218,7 @@ int report_end(const sim::Simulador& board, const sim::RunResult& result) {
 int run_with_debugger(const CommandLine& c, const sim::Options& options) {
   const double end = c.duration_given ? c.duration : sim::kMaxBoardSeconds;
   sim::gdb::BoardTarget target(c.image, options, end);
-  for (const auto& p : c.pins) target.board().set_pin(p.pin, p.level, p.at);
-  for (const auto& a : c.adc) target.board().set_adc_voltage(a.channel, a.volts, a.at);
-  for (const auto& u : c.uart0_input) target.board().uart0_input(u.bytes, u.at);
+  apply_inputs(c, target.board());
   sim::gdb::Server server(target);
   server.set_log([](std::string_view m) {
     std::fprintf(stderr, "gdb: %.*s\n", static_cast<int>(m.size()), m.data());
@@ -247,9 +269,7 @@ int run_with_debugger(const CommandLine& c, const sim::Options& options) {
 int run_live(const CommandLine& c, const sim::Options& options) {
   sim::web::LiveBoard live(c.image, options, c.speed);
   live.prepare([&](sim::Simulador& board) {
-    for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
-    for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
-    for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+    apply_inputs(c, board);
   });
   sim::web::WebServer server(live, [](sim::Simulador& board) {
     return sim::vcd_text(sim::vcd_record(board.board()));
@@ -298,9 +318,7 @@ int run(const CommandLine& c) {
   options.error_stop_draws = true;
   if (c.web) return run_live(c, options);
   sim::Simulador board(c.image, options);
-  for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
-  for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
-  for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+  apply_inputs(c, board);
   if (c.trace) {
     for (const auto& p : c.pins) {
       std::printf("%12.6f s  input  %s <- %d\n", p.at, p.pin.name().c_str(), p.level ? 1 : 0);
@@ -374,19 +392,7 @@ int run(const CommandLine& c) {
       std::printf("uart0: %zu bytes to %s\n", bytes.size(), c.uart0_file->c_str());
     }
   }
-  if (c.screenshot) {
-    try {
-      if (board.screenshot(*c.screenshot)) {
-        std::printf("screenshot: %s\n", c.screenshot->c_str());
-      } else {
-        std::printf("screenshot: none, the LCD is off\n");
-      }
-    } catch (const std::runtime_error& e) {
-      std::fflush(stdout);
-      std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
-      outputs_written = false;
-    }
-  }
+  if (c.screenshot && !write_screenshot(*c.screenshot, board)) outputs_written = false;
   return outputs_written ? status : kOutputFailed;
 }
 
@@ -405,9 +411,7 @@ int run_scenario_file(const CommandLine& c, const sim::cli::Scenario& scenario) 
   };
   options.error_stop_draws = true;
   sim::Simulador board(c.image, options);
-  for (const auto& p : c.pins) board.set_pin(p.pin, p.level, p.at);
-  for (const auto& a : c.adc) board.set_adc_voltage(a.channel, a.volts, a.at);
-  for (const auto& u : c.uart0_input) board.uart0_input(u.bytes, u.at);
+  apply_inputs(c, board);
   const std::string& name = *c.scenario;
   std::printf("scenario %s: %zu expectation%s, run to %.6f s\n", name.c_str(),
               scenario.expectations.size(), scenario.expectations.size() == 1 ? "" : "s",
@@ -419,19 +423,7 @@ int run_scenario_file(const CommandLine& c, const sim::cli::Scenario& scenario) 
   report_end(board, report.result);
   const std::size_t passed = report.passed();
   std::printf("scenario: %zu of %zu expectations passed\n", passed, report.outcomes.size());
-  if (c.screenshot) {
-    try {
-      if (board.screenshot(*c.screenshot)) {
-        std::printf("screenshot: %s\n", c.screenshot->c_str());
-      } else {
-        std::printf("screenshot: none, the LCD is off\n");
-      }
-    } catch (const std::runtime_error& e) {
-      std::fflush(stdout);
-      std::fprintf(stderr, "lpc4088-sim: %s\n", e.what());
-      return kOutputFailed;
-    }
-  }
+  if (c.screenshot && !write_screenshot(*c.screenshot, board)) return kOutputFailed;
   return passed == report.outcomes.size() ? 0 : 1;
 }
 // --- end scenario ---
